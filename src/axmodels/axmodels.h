@@ -1,0 +1,180 @@
+// Solution-phase (a-x) models: the records the a-x file is read into, and
+// the routines that read, evaluate, check and list them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "thermodata/thermodata.h"
+
+namespace axmodels {
+
+// ---------------------------------------------------------------- limits
+constexpr int maxnp = 80;          // solution phases
+constexpr int maxphases = 400;     // phases in all
+constexpr int maxsolem = 15;       // end-members of one solution phase
+constexpr int maxpairs = 105;      // interaction pairs of 15 end-members
+constexpr int maxsf = 30;          // site fractions of one phase
+constexpr int maxidterms = 15;     // factors of one ideal-mixing term
+constexpr int maxmakeconst = 6;    // constituents of a made end-member
+constexpr int maxsxterms = 24;     // products in one expression
+constexpr int maxxterms = 4;       // linear forms in one product
+constexpr int maxterms = 12;       // variable terms in one linear form
+constexpr int maxverbatim = 50;    // verbatim lines kept per phase
+constexpr int maxvarlim = 22;      // variable-limit rows of one phase
+constexpr int maxfluidspecies = 12;
+
+// ---------------------------------------------------------------- expressions
+struct XTerm {                      // p/q + sum of (p_m/q_m) x[var_m]
+    int p = 0, q = 1;
+    int n = 0;
+    std::array<int, maxterms + 1> tp{}, tq{}, var{};
+};
+struct SXTerm {                     // factor x product of its linear forms
+    double factor = 1.0;
+    int n = 0;
+    std::array<XTerm, maxxterms + 1> x{};
+};
+// Products are held 1-based and sized to need (t[0] unused); the reader
+// keeps n within maxsxterms.
+struct SfExpr {
+    int n = 0;
+    std::vector<SXTerm> t;
+};
+
+// ---------------------------------------------------------------- made end-members
+struct MakeRecipe {
+    int count = 0;       // 0 not made, 1..6 constituents, -1 a pure phase given code 6
+    int divisor = 1;     // least common multiple of the coefficient denominators
+    std::array<std::string, maxmakeconst + 1> cname{};
+    std::array<int, maxmakeconst + 1> num{};    // coefficient j = num[j] / divisor
+    std::array<int, maxmakeconst + 1> kind{};   // 0 equilibrium, 1 disordered, 2 ordered, 4 not given
+    std::array<int, maxmakeconst + 1> pos{};    // row of the constituent in td
+};
+
+// ---------------------------------------------------------------- records
+struct IdealTerm {
+    int sf = 0, p = 1, q = 1;       // (site fraction)^(p/q)
+};
+
+struct EmRec {
+    std::string name;
+    double normconst = 1.0;
+    bool constrational = false;
+    int nterms = 0;
+    std::array<IdealTerm, maxidterms + 1> term{};
+    MakeRecipe make{};
+    int checkdiv = 0;                                  // 0: no "check" given
+    std::array<int, maxsolem + 1> checknum{};
+    std::array<int, thermodata::maxcomp + 1> comp{};  // component amounts
+    double oxsum = 0.0;
+    double dqfa = 0.0, dqfb = 0.0, dqfc = 0.0;         // G increment a + bT + cP (kJ)
+    int dqfkind = 0;                                    // 0 DQF, 1 make, 2 mod, 3 od, 4 tran, 5 rcal
+    std::array<bool, 4> dqfperturbed{};
+    thermodata::TdRow slots{};
+    std::vector<double> covrow;                        // 1..400, sized when used
+    int largestpower = 1;
+    int fluidindex = 0;
+    bool exclude = false;
+};
+
+struct XyzVar {
+    std::string name;
+    double guess = 0.0;
+    double sd = 0.01;
+    double lower = -1e20, upper = 1e20;
+    bool isorder = false;
+    double scale = 1.0, offset = 0.0, typsize = 1.0;
+    int lokind = 0, hikind = 0;
+    bool fixed = false;
+    int loopindex = 0;
+};
+
+struct SolPhase {
+    std::string name = "unset";
+    int n = 0;
+    bool modeflag = false;
+    int nverbatim = 0;
+    std::array<std::string, maxverbatim + 1> verbatim{};
+    bool noverbatim = false;
+    std::array<EmRec, maxsolem + 1> em{};
+    int model = 0;                                       // 0 ideal, 1 symmetric, 2 van Laar
+    int ngterm = 0;
+    std::array<std::array<int, 3>, maxpairs + 1> gterm{};   // (W index, i, j)
+    std::array<SfExpr, maxsolem + 1> prop{};            // proportions
+    int nw = 0;
+    std::array<double, maxpairs + 1> wa{}, wb{}, wc{};  // W = a + bT + cP (kJ, K, kbar)
+    std::array<std::string, maxpairs + 1> wname{};
+    std::array<double, maxpairs + 1> wsd{};
+    std::array<bool, maxpairs + 1> wsddefaulted{};
+    std::array<double, maxsolem + 1> sizea{}, sizeb{}, sizec{};   // van Laar sizes a + bT + cP
+    int nsf = 0;
+    std::array<std::string, maxsf + 1> sfname{};
+    std::array<SfExpr, maxsf + 1> sf{};
+    int nvar = 0;
+    std::array<XyzVar, maxsolem + 1> var{};
+    int nzeroed = 0;
+    std::array<std::string, maxsolem + 1> zeroedname{};
+    int nvarlim = 0;
+    std::array<std::array<int, maxsolem + 1>, maxvarlim + 1> varlimnum{}, varlimden{};
+    std::array<bool, maxsf + 1> sflinear{};
+    bool alllinear = false;
+    std::array<double, 2> modeconst{0.6666667, 0.1666667};
+    double modestart = -1.0;
+    bool contracted = false;
+    int nasread = 0, nvarasread = 0;
+    std::array<bool, maxsolem + 1> emkept{};
+    std::array<bool, maxsolem + 1> varnonzero{};
+    std::array<std::string, maxsolem + 1> varnameasread{};
+    bool hasorder = false;
+    bool fluid = false, aqueous = false;
+    int h2opos = 0, co2pos = 0;
+    bool coloured = false;
+    std::array<int, 3> colour{};
+    bool zeroguess = false;
+    bool scriptguess = false;
+};
+
+struct PurePhase {
+    std::string name;
+    std::string emname;
+    bool modeflag = false;
+    int modeloop = 0;
+    std::array<int, thermodata::maxcomp + 1> comp{};
+    double oxsum = 0.0;
+    int dqfkind = 0;
+    double dqfa = 0.0, dqfb = 0.0, dqfc = 0.0;
+    thermodata::TdRow slots{};
+    double act = 1.0;
+    double sdact = 0.0;
+    MakeRecipe make{};
+    std::vector<double> covrow;
+    std::array<double, 2> modeconst{0.6666667, 0.1666667};
+    double modestart = -1.0;
+    bool coloured = false;
+    std::array<int, 3> colour{};
+};
+
+struct FluidSpecies {
+    int n = 0;
+    std::array<std::string, maxfluidspecies + 1> name{};
+    std::array<double, maxfluidspecies + 1> pcrit{}, tcrit{};   // kbar, K
+    std::array<std::array<double, maxfluidspecies + 1>, maxfluidspecies + 1> w{};   // kJ
+};
+
+// All phases of the pass: prec1[1..nss] solution phases, prec0[1..npure] pure phases.
+struct Phases {
+    int nss = 0, npure = 0, nph = 0;
+    std::vector<SolPhase> prec1;   // 1..maxnp
+    std::vector<PurePhase> prec0;  // 1..maxphases
+    FluidSpecies fluidspecies;
+};
+extern Phases ph;
+
+// The recipe of a made end-member: phase ph < 1 names pure phase e, otherwise
+// end-member e of solution phase ph.
+const MakeRecipe& reciperef(int phase, int entry);
+
+}  // namespace axmodels

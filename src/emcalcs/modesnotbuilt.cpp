@@ -1,0 +1,15 @@
+// Calculation modes whose drivers this build does not have yet: choosing one
+// stops the run with a clear message instead of producing nothing.
+#include "emcalcs/emcalcs.h"
+#include "runio/runio.h"
+
+namespace emcalcs {
+
+void tablecalcs() { runio::bomb("setup", "calculation mode 0 (tables) is not available yet", 0); }
+void setupavpt() { runio::bomb("setup", "calculation mode 2 (average PT) is not available yet", 0); }
+void rockcalcs() { runio::bomb("setup", "calculation mode 2 (average PT) is not available yet", 0); }
+void setupallreactions() { runio::bomb("setup", "calculation mode 3 (all reactions) is not available yet", 0); }
+void phasediagramcalcs() { runio::bomb("setup", "calculation mode 3 (all reactions) is not available yet", 0); }
+void listsystem() { runio::bomb("setup", "calculation mode 4 (lists) is not available yet", 0); }
+
+}  // namespace emcalcs

@@ -1,0 +1,7 @@
+#include "runio/runio.h"
+
+int main()
+{
+    runio::mainprogram();
+    return 0;
+}

@@ -1,0 +1,84 @@
+// The two ways a run ends early: a fatal error and the reply "kill".
+#include "runio/runio.h"
+
+#include <cstdlib>
+
+namespace runio {
+
+namespace {
+
+void writebomb(std::FILE* f, bool screen, const std::string& where, const std::string& message, int flag)
+{
+    std::string text = "\n-- run bombed in " + where + " : " + message + "\n\n";
+    if (flag == 1)
+        text += std::string("\n===This shouldn't have happened...===\n") + "Please notify XW at \"" +
+                contactaddress + "\"\n" + "with full details, relevant files etc etc\n\n";
+    if (screen)
+        screenwrite(text);
+    else
+        std::fwrite(text.data(), 1, text.size(), f);
+}
+
+void writekilled(std::FILE* f, bool screen)
+{
+    const std::string text = "\n-- run killed --\n";
+    if (screen)
+        screenwrite(text);
+    else
+        std::fwrite(text.data(), 1, text.size(), f);
+}
+
+bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
+
+}  // namespace
+
+[[noreturn]] void bomb(const std::string& where, const std::string& message, int flag)
+{
+    // A failure met while the files are being closed after a fatal error must
+    // not start the close again.
+    static bool bombing = false;
+    if (bombing) {
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    bombing = true;
+    for (int k = 0; k < nchannels; ++k) {
+        if (!chanopen(k)) continue;
+        if (k == chscreen) {
+            writebomb(stdout, true, where, message, flag);
+            if (!prefs.bombautoexit) {
+                screenwrite("\nhit return to exit program\n");
+                std::string reply;
+                readstdinline(reply);   // the end of input ends the wait too
+            }
+        } else if (k == chout || k == chlog || k == chic) {
+            writebomb(chans.file[static_cast<std::size_t>(k)], false, where, message, flag);
+        }
+    }
+    closefiles();
+    std::fflush(stdout);
+    // A failed run must be told from a good one by scripts that run us.
+    std::exit(1);
+}
+
+[[noreturn]] void killrun()
+{
+    for (int k = 0; k < nchannels; ++k) {
+        if (!chanopen(k)) continue;
+        if (k == chscreen)
+            writekilled(stdout, true);
+        else if (k == chout || k == chlog)
+            writekilled(chans.file[static_cast<std::size_t>(k)], false);
+    }
+    closefiles();
+    std::fflush(stdout);
+    std::exit(0);
+}
+
+bool iskill(std::string reply)
+{
+    if (reply.size() < 4) return false;
+    return trim(reply) == "kill";
+}
+
+}  // namespace runio

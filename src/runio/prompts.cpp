@@ -1,0 +1,243 @@
+// Everything asked at the terminal, and the word-splitting of input lines.
+// Every prompt and reply is copied to the log and every reply tested for "kill".
+#include "runio/runio.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace runio {
+
+namespace {
+
+bool logopen() { return (chans.chanset & mlog) != 0; }
+
+// One line from standard input; false at the end of input.
+bool readreply(std::string& s)
+{
+    flushfiles();
+    std::fflush(stdout);
+    if (!readstdinline(s)) bomb("read in prstrings", "end of input", 0);
+    return true;
+}
+
+void logecho(const Words& words)
+{
+    if (!logopen()) return;
+    std::string echo;
+    if (words.n == 0) {
+        echo = "(nothing input)";
+    } else if (words.n == 1) {
+        echo = words[1];
+    } else {
+        echo = " ";
+        for (int i = 1; i <= words.n; ++i) echo += words[i] + " ";
+    }
+    putstr(0, echo, 1, mlog);
+}
+
+}  // namespace
+
+bool readstdinline(std::string& s)
+{
+    s.clear();
+    int ch;
+    bool any = false;
+    while ((ch = std::fgetc(stdin)) != EOF) {
+        any = true;
+        if (ch == '\n') break;
+        s.push_back(static_cast<char>(ch));
+    }
+    if (!s.empty() && s.back() == '\r') s.pop_back();
+    return any;
+}
+
+void prstrings(Words& words)
+{
+    std::string raw;
+    for (;;) {
+        readreply(raw);
+        std::string edited;
+        edited.reserve(raw.size());
+        for (char ch : raw) {
+            if (ch == '\b') {
+                if (!edited.empty()) edited.pop_back();
+            } else {
+                edited.push_back(ch);
+            }
+        }
+        // A reply is at most 255 characters; a longer one is refused rather
+        // than cut, so that no value is silently lost.
+        if (edited.size() <= static_cast<std::size_t>(maxstr)) {
+            string2strings(edited, static_cast<int>(edited.size()), words);
+            return;
+        }
+        putstr(0, "reply longer than 255 characters - type it again : ", 0, msl);
+    }
+}
+
+void promptstrings(const std::string& prompt, Words& words)
+{
+    putstr(0, prompt + " : ", 0, msl);
+    prstrings(words);
+    logecho(words);
+    if (words.n == 1 && iskill(words[1])) killrun();
+}
+
+void promptstring(const std::string& prompt, std::string& word)
+{
+    Words words;
+    promptstrings(prompt, words);
+    word = words.n > 0 ? words[1] : std::string();
+}
+
+bool promptreal(const std::string& prompt, double& x)
+{
+    Words words;
+    std::string next = prompt, message;
+    for (;;) {
+        promptstrings(next, words);
+        if (words.n == 0) {
+            next = " ";
+            continue;
+        }
+        if (iskill(words[1])) killrun();
+        double v;
+        if (str2real(str22(words[1]), v, message)) {
+            x = v;
+            return true;
+        }
+        next = message;
+    }
+}
+
+void promptinteger(const std::string& prompt, int& n)
+{
+    Words words;
+    std::string next = prompt, message;
+    for (;;) {
+        promptstrings(next, words);
+        if (words.n == 0) {
+            next = " ";
+            continue;
+        }
+        if (iskill(words[1])) killrun();
+        int v;
+        if (str2int(str22(words[1]), v, message)) {
+            n = v;
+            return;
+        }
+        next = message;
+    }
+}
+
+void promptreals(const std::string& prompt, std::array<double, maxwords + 1>& values, int& n)
+{
+    if (n > maxwords) bomb("promptreals", "too many values asked for" + std::string(" (max = 400)"), 1);
+    Words words, more;
+    promptstrings(prompt, words);
+    if (n <= 0) {
+        n = words.n;
+    } else {
+        // Words beyond the n-th are not used, so the list never needs to grow past 400.
+        while (words.n < n) {
+            promptstrings(" ", more);
+            for (int i = 1; i <= more.n && words.n < maxwords; ++i) words[++words.n] = more[i];
+        }
+    }
+    if (n == 0) return;
+    for (int i = 1; i <= words.n; ++i)
+        if (iskill(words[i])) killrun();
+    std::string message;
+    for (int i = 1; i <= n; ++i) {
+        double v;
+        std::string w = words[i];
+        while (!str2real(w, v, message)) {
+            std::string next = message;
+            for (;;) {
+                promptstrings(next, more);
+                if (more.n > 0) break;
+                next = " ";
+            }
+            if (iskill(more[1])) killrun();
+            w = more[1];
+        }
+        values[static_cast<std::size_t>(i)] = v;
+    }
+}
+
+bool query(const std::string& question)
+{
+    putstr(0, question + " ? ", 0, msl);
+    std::string reply;
+    readreply(reply);
+    if (reply == "?") {
+        putstr(1, "sorry, you are on your own...", 2, msl);
+        putstr(0, question + " ? ", 0, msl);
+        readreply(reply);
+    }
+    const std::string r = trim(reply);
+    const bool yes = r.empty() || r == "1" || r == "yes" || r == "y" || r == "Y";
+    if (logopen()) putstr(0, yes ? "yes" : "no", 1, mlog);
+    if (iskill(r)) killrun();
+    return yes;
+}
+
+void promptcontrol(const std::string& question, int& sw)
+{
+    if (sw != 2) return;
+    putstr(0, question + " ? ", 0, msl);
+    std::string reply;
+    readreply(reply);
+    const std::string r = trim(reply);
+    const bool yes = r.empty() || r == "yes" || r == "y" || r == "1" || r == "ok";
+    if (logopen()) putstr(0, yes ? "yes" : "no", 1, mlog);
+    if (iskill(r)) killrun();
+    sw = yes ? 0 : 1;
+}
+
+void rstrings(TextFile& tf, Words& words)
+{
+    flushfiles();
+    std::string text;
+    if (!readrawline(tf, text)) {
+        screenwrite("\"" + text + "\"\n");
+        bomb("read in rstrings", "problems reading", 0);
+    }
+    // A line is at most 255 characters; cutting a longer one would shift
+    // every value after the cut, so it is refused.
+    if (text.size() > static_cast<std::size_t>(maxstr))
+        bomb("read in rstrings", "line longer than 255 characters in the file \"" + tf.name + "\"", 0);
+    string2strings(text, static_cast<int>(text.size()), words);
+}
+
+void readwords(TextFile& tf, Words& words, bool dropcomments)
+{
+    rstrings(tf, words);
+    if (!dropcomments) return;
+    for (int i = 1; i <= words.n; ++i) {
+        if (!words[i].empty() && words[i][0] == '%') {
+            for (int j = i; j <= words.n; ++j) words[j].clear();
+            words.n = i - 1;
+            return;
+        }
+    }
+}
+
+void yesnoask(const Words& words, int& sw, int& used)
+{
+    sw = 0;
+    used = 1;
+    if (words.n < 2) return;
+    const std::string& w = words[2];
+    if (w == "yes") {
+        used = 2;
+    } else if (w == "no") {
+        sw = 1;
+        used = 2;
+    } else if (w == "ask") {
+        sw = 2;
+        used = 2;
+    }
+}
+
+}  // namespace runio

@@ -1,0 +1,193 @@
+// The run's files: naming, creating and announcing the output files, opening
+// data files, and closing everything with the optional files erased when
+// nothing was written to them.
+#include "runio/runio.h"
+#include "dsfit/dsfit.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace runio {
+
+RunFiles files;
+
+namespace {
+
+struct OutFileSpec {
+    Channel ch;
+    const char* ending;      // after the suffix
+    const char* announce;    // text before the quoted name
+};
+
+// Creation order of the output files of modes 0 to 4.
+constexpr OutFileSpec runfilespecs[] = {
+    {chout, "-o.txt", "summary output in the file, "},
+    {chpx, "-px.txt", "other (eg plotix) output in the file, "},
+    {chic, "-ic.txt", "details of calc results in the file, "},
+    {chit, "-it.txt", "initial tables in the file, "},
+    {chcsv, ".csv", "csv format in the file, "},
+    {chcsv2, "2.csv", "more csv format in the file, "},
+};
+
+const char* closename(int k)
+{
+    switch (k) {
+    case chout: return "outfile";
+    case chlog: return "logfile";
+    case chic: return "icfile";
+    case chit: return "itfile";
+    case chpx: return "pxfile";
+    case chcsv: return "csvfile";
+    case chcsv2: return "csv2file";
+    case chps: return "psfile";
+    default: return "";
+    }
+}
+
+void announce(const std::string& text, const std::string& name) { putstr(0, text + "\"" + name + "\"", 1, msl); }
+
+// Two run files of one name would overwrite each other, and erasing the
+// unused one at the close would take the used one with it: stop before
+// anything is created.
+void checkdistinctnames(const std::vector<std::string>& names)
+{
+    for (std::size_t i = 0; i < names.size(); ++i)
+        for (std::size_t j = i + 1; j < names.size(); ++j)
+            if (names[i] == names[j])
+                bomb("startout", "two of the run's files would both be called \"" + names[i] +
+                                     "\": choose another script file suffix", 0);
+}
+
+void createchannel(Channel ch, const std::string& part1, const std::string& part2)
+{
+    openoutfile(part1, part2, ch);
+    chans.chanset |= 1u << ch;
+    chans.chanused[ch] = false;
+}
+
+void startoutfit()
+{
+    files.scriptsuffix = dsfit::fitprefs.pmdssuffix;
+    std::string suffix = files.scriptsuffix;
+    files.scriptname = promptdatafile("ds-scr", suffix, "script info", files.infile);
+    files.scriptopen = true;
+    const std::string out = "ds-o" + files.scriptsuffix + ".txt";
+    const std::string ic = "ds-ic" + files.scriptsuffix + ".txt";
+    const std::string csv = "ds-" + files.scriptsuffix + ".csv";
+    checkdistinctnames({chans.filename[chlog], files.scriptname, out, ic, csv});
+    createchannel(chout, "ds-o", files.scriptsuffix + ".txt");
+    files.filename = chans.filename[chout];
+    createchannel(chic, "ds-ic", files.scriptsuffix + ".txt");
+    announce("intermediate/auxiliary calc results are in the file, ", chans.filename[chic]);
+    createchannel(chcsv, "ds-", files.scriptsuffix + ".csv");
+    announce("dataset in csv format in the file, ", chans.filename[chcsv]);
+    putstr(1, "running KALFIT from within " + run.progname, 1, msol);
+    putstr(0, "at " + run.datetext, 1, msol);
+    if (files.scriptsuffix.empty()) bomb("startout", "blank datafilenamesuffix?", 0);
+}
+
+}  // namespace
+
+void startout()
+{
+    if (run.calcmode == 5) {
+        startoutfit();
+        return;
+    }
+    putstr(1, run.progname + "  running at " + run.datetext, 1, mlog);
+    files.scriptsuffix = prefs.prefsscriptsuffix;
+    files.scriptname = promptdatafile("pm-", files.scriptsuffix, "script info", files.infile);
+    files.filename = files.scriptname;
+    files.scriptopen = true;
+    std::vector<std::string> names = {chans.filename[chlog], files.scriptname};
+    for (const OutFileSpec& spec : runfilespecs) names.push_back("pm-" + files.scriptsuffix + spec.ending);
+    checkdistinctnames(names);
+    for (const OutFileSpec& spec : runfilespecs) {
+        createchannel(spec.ch, "pm-", files.scriptsuffix + spec.ending);
+        announce(spec.announce, chans.filename[spec.ch]);
+    }
+    putstr(0, "(these files may not all be populated yet, depending on the calcs;", 1, msl);
+    putstr(0, " petramondo should delete empty files at the end of each run)", 1, msl);
+}
+
+std::string promptdatafile(const std::string& prefix, std::string& suffix, const std::string& kind, TextFile& tf)
+{
+    if (suffix.empty())
+        promptstring(kind.empty() ? "suffix to name for datafile" : "suffix to name for " + kind + " datafile",
+                     suffix);
+    if (suffix.empty()) bomb("promptdatafile", "expecting a suffix for data filename", 0);
+    const std::string name = prefix + suffix + ".txt";
+    if (!openread(tf, name)) {
+        putstr(1, "cannot locate file \"" + name + "\"", 1, msol);
+        bomb("promptdatafile", "datafile needed", 0);
+    }
+    return name;
+}
+
+std::string openoutfile(const std::string& part1, const std::string& part2, Channel ch)
+{
+    const std::string name = part1 + part2;
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (f == nullptr) {
+        // Nothing can be reported through the run's own channels when its
+        // files cannot be made; say why and stop at once.
+        std::fprintf(stderr, "petramondo: cannot create the file \"%s\": %s\n", name.c_str(), std::strerror(errno));
+        std::fflush(stdout);
+        std::exit(2);
+    }
+    chans.file[ch] = f;
+    chans.filename[ch] = name;
+    return name;
+}
+
+void closefile(Channel ch, bool keep, const std::string& name)
+{
+    std::FILE*& f = chans.file[ch];
+    if (f != nullptr && std::fclose(f) != 0) screenwrite("problem closing " + name + "\n");
+    f = nullptr;
+    if (!keep && std::remove(chans.filename[ch].c_str()) != 0) screenwrite("problem erasing  " + name + "\n");
+}
+
+void closefiles()
+{
+    screenwrite("\n");
+    for (int k = chout; k < nchannels; ++k) {
+        if ((chans.chanset & (1u << k)) == 0) continue;
+        const bool keep = k == chout || k == chlog || chans.chanused[static_cast<std::size_t>(k)];
+        closefile(static_cast<Channel>(k), keep, closename(k));
+    }
+    closeread(files.infile);
+    chans.chanset = 0;
+    std::fflush(stdout);
+}
+
+void showfiles(const std::string& title)
+{
+    screenwrite(title + "\n");
+    static constexpr Channel rows[] = {chout, chlog, chic, chit, chpx, chcsv, chcsv2, chps};
+    static constexpr const char* shortnames[] = {"out", "log", "ic", "it", "px", "csv", "csv2", "ps"};
+    for (int i = 0; i < 8; ++i) {
+        const int k = rows[i];
+        chans.line.clear();
+        addfield(shortnames[i], 5, chans.line);
+        addfield((chans.chanset & (1u << k)) ? "open" : "--", 6, chans.line);
+        if (k >= chic) addfield(chans.chanused[static_cast<std::size_t>(k)] ? "used" : "--", 6, chans.line);
+        screenwrite(chans.line + "\n");
+    }
+}
+
+void psheader()
+{
+    std::FILE* f = chans.file[chps];
+    if (f == nullptr) return;
+    const int fontsize = 12;
+    std::string fs = std::to_string(fontsize);
+    if (fs.size() < 2) fs.insert(0, " ");
+    std::fprintf(f, "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: 4 4 525 750\n%%%%Title:  output\n");
+    std::fprintf(f, "%%%%Creator: %s\n%%%%CreationDate: %s\n%%%%EndComments\n", run.progname.c_str(),
+                 run.datetext.c_str());
+    std::fprintf(f, "/Helvetica findfont %s scalefont setfont\n\n", fs.c_str());
+}
+
+}  // namespace runio

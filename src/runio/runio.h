@@ -1,0 +1,262 @@
+// Run control and text input/output: the run's global state, the channels
+// and line writer, prompts, fatal errors, number text and word handling.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace runio {
+
+// ---------------------------------------------------------------- limits
+constexpr int namelen = 22;        // names of end-members, phases, components; words of input lines
+constexpr int maxstr = 255;        // longest text, reply or input line
+constexpr int maxwords = 400;      // words in one reply or one input line
+constexpr int maxlinelen = 250;    // a line that would pass this is cut and marked
+constexpr int maxbitel = 30;       // largest element of a one-word bit set
+constexpr int maxbitel3 = 90;      // largest element of a three-word bit set
+constexpr int nchannels = 10;
+constexpr int nordinals = 400;
+
+constexpr char cutmark = '\xA4';   // ends a line that was cut by the line writer
+constexpr char degreesign = '\xA1';
+constexpr char bulletsign = '\xA5';
+constexpr char musign = '\xB5';
+constexpr char incrementsign = '\xC6';
+constexpr char geqsign = '\xB3';
+constexpr char nbspace = '\xCA';   // counts as a blank everywhere
+
+constexpr const char* banner = "PETRAMONDO 3.50";
+constexpr const char* buildnote = " (C++20 build for Linux)";
+constexpr const char* contactaddress = "petramondo-support@example.org";
+
+// ---------------------------------------------------------------- channels
+enum Channel { chscreen = 0, chterm = 1, chout = 2, chlog = 3, chic = 4,
+               chit = 5, chpx = 6, chcsv = 7, chcsv2 = 8, chps = 9 };
+constexpr std::uint32_t mscreen = 1, mout = 4, mlog = 8, mic = 16, mit = 32,
+                        mpx = 64, mcsv = 128, mcsv2 = 256;
+constexpr std::uint32_t msol = mscreen | mout | mlog;  // 13: screen, output file and log
+constexpr std::uint32_t msl = mscreen | mlog;          // 9: screen and log
+constexpr std::uint32_t mol = mout | mlog;             // 12: output file and log
+
+struct Channels {
+    std::uint32_t chanset = 0;                      // bit k set while channel k is open
+    std::array<std::FILE*, nchannels> file{};       // file channels 2..9
+    std::array<std::string, nchannels> filename{};  // full names of the open files
+    std::array<bool, nchannels> chanused{};         // a line went to channel k (4..9 decide erasing)
+    std::string line, line2, line3, line4;          // the shared line buffers
+};
+extern Channels chans;
+
+// ---------------------------------------------------------------- preferences
+struct Prefs {
+    bool wrapscreen = true;          // cut long screen lines at the page width
+    bool heapmonitor = false;        // report heap allocations on the screen
+    std::string prefsdssuffix;       // dataset suffix ("dsfile")
+    std::string prefsscriptsuffix;   // script file suffix ("scriptfile")
+    std::string prefsaxsuffix;       // a-x file suffix (the script's "axfile")
+    int prefscalcmode = -1;          // -1: none given
+    int pagewidth = 80;              // 80..250
+    bool bombautoexit = false;       // a fatal error does not wait for return
+    bool axnamecheck = true;         // the a-x reader checks the form of names
+    int nunrecognised = 0;           // problems met in the prefs or script file
+};
+extern Prefs prefs;
+
+// ---------------------------------------------------------------- run state
+struct RunState {
+    std::string progname;
+    double macheps = 0.0;
+    std::array<std::string, nordinals + 1> ordinals{};   // ordinals[n] = "1st", "2nd", ...
+    std::array<std::uint32_t, maxbitel + 1> bitmask{};   // bitmask[k] = 2^k
+    std::string datetext;           // start of the run, as text
+    double starttime = 0.0;         // start of the run, days
+    int modecode = -1;              // what getcalcmode returned (0..4, 9)
+    int calcmode = 0;               // 0 tables, 1 phase diagrams, 2 avPT, 3 all reactions, 4 lists, 5 fit
+    int diagrammode = 0;            // 0 P-T, 1 P-x(CO2), 2 T-x(CO2), 3 P-log a, 4 T-log a
+    int maxbit = maxbitel;
+    int runno = 0;                  // number of the current pass
+    long long heaptotal = 0;        // bytes held by the heap arrays
+};
+extern RunState run;
+
+// ---------------------------------------------------------------- text input files
+// A text file open for reading, with the reads the data readers need: whole
+// lines, single characters and blank-separated numbers that may cross lines.
+struct TextFile {
+    std::FILE* f = nullptr;
+    std::string name;
+};
+bool openread(TextFile& tf, const std::string& name);
+void closeread(TextFile& tf);
+void rewindfile(TextFile& tf);
+bool atend(TextFile& tf);                        // nothing more to read
+int readchar(TextFile& tf);                      // next byte, -1 at the end; a line end reads as '\n'
+bool readrawline(TextFile& tf, std::string& s);  // whole line without its end; false at the end of the file
+void skipline(TextFile& tf);                     // to just after the next line end
+// Skips blanks and line ends and reads one number; false, with the word read
+// (empty at the end of the file), when there is no number there.
+bool readnumber(TextFile& tf, double& x, std::string& word);
+
+// ---------------------------------------------------------------- run files
+struct RunFiles {
+    TextFile infile;            // the one shared input file (script, a-x, fit data)
+    std::string filename;       // name of the file named most recently
+    std::string scriptname;     // full name of the script file
+    std::string scriptsuffix;   // suffix of the run's files
+    bool scriptopen = false;    // the script file is open for the coming pass
+};
+extern RunFiles files;
+
+// ---------------------------------------------------------------- the oxide table
+constexpr int noxides = 19;
+struct Oxide {
+    std::string elname;   // element symbol
+    std::string oxname;   // oxide formula
+    double oxmass;        // g/mol
+    int oxcations;
+    int oxoxygens;
+    int oxorder;          // place in the display order, 1 first
+};
+extern std::array<Oxide, noxides + 1> oxtable;   // entries 1..19
+
+// Scalings of P and T as solver unknowns and the lowest pressure anywhere.
+struct Scalings {
+    double pminall = 0.0009;   // kbar
+    double pscale = 0.0, poffset = 0.0;
+    double tscale = 0.0, toffset = 0.0;
+};
+extern Scalings scal;
+
+// ---------------------------------------------------------------- word lists
+// A 1-based list of words as the word splitter leaves it: entries past n are empty.
+struct Words {
+    int n = 0;
+    std::array<std::string, maxwords + 1> w{};
+    std::string& operator[](int i) { return w[static_cast<std::size_t>(i)]; }
+    const std::string& operator[](int i) const { return w[static_cast<std::size_t>(i)]; }
+};
+
+// ---------------------------------------------------------------- decimal record
+struct DecRec {
+    int sign = 0;          // 1 for a negative number
+    int exponent = 0;      // power of ten of the last digit
+    std::string digits;    // without leading zeros, "0" for zero
+};
+struct DecFormat {
+    int kind = 1;          // 1 fixed decimals, 0 significant digits
+    int count = 0;
+};
+constexpr int fixedkind = 1, significantkind = 0;
+
+// ================================================================ routines
+
+// main run sequence
+void mainprogram();
+void startrun(const std::string& bannertext);
+int getcalcmode();
+void datestamp();
+void showelapsed();
+std::string makedatetext(int hour, int minute, int weekday, int day, int month, int year);
+std::string elapsedtext(double seconds);
+
+// preferences file
+void readprefs();
+
+// fatal errors and run kill
+[[noreturn]] void bomb(const std::string& where, const std::string& message, int flag);
+[[noreturn]] void killrun();
+bool iskill(std::string reply);
+
+// run storage
+void setupstore();
+void disposestore();
+
+// run files
+void startout();
+std::string promptdatafile(const std::string& prefix, std::string& suffix,
+                           const std::string& kind, TextFile& tf);
+std::string openoutfile(const std::string& part1, const std::string& part2, Channel ch);
+void closefile(Channel ch, bool keep, const std::string& name);
+void closefiles();
+void showfiles(const std::string& title);
+void psheader();
+
+// prompts and replies
+bool readstdinline(std::string& s);   // one line of standard input; false at its end
+void prstrings(Words& words);
+void promptstrings(const std::string& prompt, Words& words);
+void promptstring(const std::string& prompt, std::string& word);
+bool promptreal(const std::string& prompt, double& x);
+void promptinteger(const std::string& prompt, int& n);
+void promptreals(const std::string& prompt, std::array<double, maxwords + 1>& values, int& n);
+bool query(const std::string& question);
+void promptcontrol(const std::string& question, int& sw);
+void rstrings(TextFile& tf, Words& words);
+void readwords(TextFile& tf, Words& words, bool dropcomments);
+void yesnoask(const Words& words, int& sw, int& used);
+
+// output channels and line writer
+void addfield(const std::string& text, int width, std::string& buffer);
+void addreal(double x, int n, bool fixed, int width, std::string& buffer);
+void addrealshort(double x, int width, std::string& buffer);
+void putstr(int before, const std::string& text, int after, std::uint32_t mask);
+void flushfiles();
+void screenwrite(const std::string& text);   // direct write to the screen, bytes shown as the terminal wants
+
+// number formatting
+std::string realstr(double x, int n, bool fixed);
+std::string realstrshort(double x);
+double tenpower(int k);
+void realtodec(const DecFormat& fmt, DecRec& rec, double x);
+void dectostr(const DecFormat& fmt, const DecRec& rec, std::string& text);
+std::string decdigits22(const std::string& s);
+std::string str5(const std::string& s);
+int ndecimals(double x);
+int ndecimals2(double x);
+void putrealauto(double x, int width, std::string& buffer);
+int li2i(long long n);
+int realclass(double x);
+std::string inttext(long long n);   // integer as text, no padding
+
+// number and word parsing
+int wordkind(const std::string& word);
+bool isnumberkind(int kind);
+void strtodec(const std::string& text, DecRec& rec, bool& ok);
+double dectoreal(const DecRec& rec);
+bool str2real(const std::string& text, double& x, std::string& message);
+bool str2int(const std::string& text, int& n, std::string& message);
+bool str2rational(const std::string& text, int& p, int& q, std::string& message);
+void real2rational(long long& p, long long& q, double x);
+bool getreals(const Words& words, int nwords, int start, std::vector<double>& values, int& count);
+bool getints(const Words& words, int nwords, int start, std::vector<int>& values, int& count);
+int getinteger(int kind, const std::string& word, const std::string& context);
+double getsingle(int kind, const std::string& word, const std::string& context);
+void getrational(int kind, const std::string& word, int& p, int& q, const std::string& context);
+void formattext(const std::vector<std::string>& lines);
+
+// words, bit sets and heap accounting
+bool isblankchar(char ch);
+void wordbounds(const std::string& s, int& first, int& last);
+std::string trim(const std::string& s);
+std::string str22(const std::string& s);
+std::string spaces(int n);
+bool sameword(std::string& a, std::string& b);
+bool posinlist(const std::string& name, const std::string* list, int n, int& pos);
+void string2strings(const std::string& line, int length, Words& words);
+void BSet(std::uint32_t& set, int k);
+bool BTst(std::uint32_t set, int k);
+std::uint32_t BAnd(std::uint32_t a, std::uint32_t b);
+std::uint32_t BOr(std::uint32_t a, std::uint32_t b);
+bool divides(std::uint32_t a, std::uint32_t b);
+using BitSet3 = std::array<std::uint32_t, 4>;   // words 1..3
+void BSet2(BitSet3& set3, int k);
+bool BTst2(const BitSet3& set3, int k);
+void BClr2(BitSet3& set3);
+bool setsubset3(const BitSet3& a3, const BitSet3& b3);
+void heapalloc(const std::string& name, long long bytes);
+void heapfree(const std::string& name, long long bytes);
+
+}  // namespace runio

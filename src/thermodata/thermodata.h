@@ -1,0 +1,88 @@
+// Thermodynamic dataset and end-member properties: the dataset file, the
+// components and composition matrix, the working end-member list, the data
+// rows and covariance, and the Gibbs energy of end-members and reactions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runio/runio.h"
+
+namespace thermodata {
+
+// ---------------------------------------------------------------- limits
+constexpr int maxntp = 300;     // end-members a dataset file may hold
+constexpr int maxem = 400;      // end-members in one calculation (and rows of td)
+constexpr int maxcomp = 19;     // components: the entries of the oxide table
+constexpr int nslots = 30;      // data slots of a td row
+constexpr int maxformula = 8;   // (element, amount) pairs of a dataset formula
+constexpr int maxcopies = 4;    // working positions one dataset end-member may serve
+constexpr int dsnamelen = 8;    // end-member names in the dataset file
+
+// Slots of a td row (1-based, as the dataset reader fills them).
+enum Slot {
+    sH = 1, sS = 2, sV = 3, sCpa = 4, sCpb = 5, sCpc = 6, sCpd = 7,
+    sAlpha0 = 8, sKappa0 = 9, sKappa0p = 10, sKappa0pp = 11, sTheta = 12, sDkappadT = 13,
+    sTc = 14, sSmax = 15, sVmax = 16, sAq = 17, sZ1 = 18, sZ2 = 19,
+    sBWdH = 20, sBWdHv = 21, sBWW = 22, sBWWv = 23, sBWn = 24, sBWfac = 25,
+    sIonic = 26, sXco2 = 27, sXh2o = 28, sPhase = 29, sEntry = 30
+};
+
+using TdRow = std::array<double, nslots + 1>;   // slots 1..30
+
+// ---------------------------------------------------------------- the dataset file
+struct Dataset {
+    int ndsem = 0;                                   // end-members in the file
+    std::array<std::string, maxntp + 1> dsemname{};  // names in file order (8 characters, blank-filled)
+    int dsmode = 5;                                  // line 3 of the new layout; -1 for the old layout
+    bool dsold = false, dsnew = true;                // exactly one is set
+    bool dsgen6 = true;                              // the newer fluid equations of state
+    std::string filesuffix;                          // "ds" + dataset suffix
+    std::string dsfilename;                          // "pm-" + filesuffix + ".txt"
+    std::string dstitle;                             // the title line less its last 18 characters
+    runio::TextFile dsfile;                          // open from stage 1 to the end of stage 3
+};
+extern Dataset ds;
+
+// ---------------------------------------------------------------- end-members of a calculation
+struct EndMembers {
+    int nem = 0;                                          // working end-members
+    std::array<std::string, maxem + 1> emname{};          // 1-based
+    std::vector<TdRow> td;                                // td[k][slot], rows 1..400
+    std::vector<double> cov;                              // (maxem+1)^2, use covat()
+    std::array<int, maxem + 1> emcode{};                  // dataset code (site multiplicity)
+    std::array<int, maxem + 1> emncomp{};                 // (element, amount) pairs in the formula
+    std::array<std::array<int, maxformula + 1>, maxem + 1> emcompcode{};
+    std::array<std::array<double, maxformula + 1>, maxem + 1> emcompamt{};
+    std::array<double, maxem + 1> ematoms{};              // atoms in the formula
+    std::array<double, maxem + 1> act{};                  // activity
+    std::array<double, maxem + 1> sdact{};                // uncertainty of the activity
+    std::array<double, maxem + 1> varlna{};               // variance of ln a
+    int ih2o = 0, ico2 = 0, icrd = 0, ifcrd = 0;          // positions of the special end-members
+    int logaem = 0;
+    int nemsave = 0;
+    double& covat(int i, int j) { return cov[static_cast<std::size_t>(i) * (maxem + 1) + static_cast<std::size_t>(j)]; }
+};
+extern EndMembers ems;
+
+// ---------------------------------------------------------------- components
+struct Components {
+    int ncomp = 0;
+    std::array<std::string, maxcomp + 1> compname{};
+    std::array<long long, maxcomp + 1> compmult{};        // integer multiplier of each row of c
+    std::array<int, maxcomp + 1> compatoms{};
+    std::array<bool, maxcomp + 1> oxfree{};               // free components
+    std::vector<std::array<int, maxem + 1>> c;            // c[component][end-member], rows 1..19
+    int ncomp0 = 0;
+    int nemr = 0;
+};
+extern Components comps;
+
+// ---------------------------------------------------------------- Gibbs energy
+// The Gibbs energy (kJ) of end-member k at P (kbar) and T (K).
+void gem(int k, double& g, double p, double t);
+void gemmake(int k, double& g, double p, double t);
+
+}  // namespace thermodata

@@ -1,0 +1,110 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace pmtest {
+
+namespace {
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void spit(const fs::path& p, const std::string& text)
+{
+    std::ofstream out(p, std::ios::binary);
+    out << text;
+}
+
+}  // namespace
+
+const std::string& RunResult::file(const std::string& name) const
+{
+    static const std::string none;
+    auto it = files.find(name);
+    return it == files.end() ? none : it->second;
+}
+
+RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
+                bool keepdir)
+{
+    RunResult res;
+    std::string templ = (fs::temp_directory_path() / "pmrun-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    const fs::path dir = templ;
+    res.dir = dir.string();
+    for (const auto& [name, text] : inputs) spit(dir / name, text);
+    spit(dir / ".stdin", stdintext);
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        const int in = open(".stdin", O_RDONLY);
+        const int out = open(".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        execl(PM_BINARY, "petramondo", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int wstatus = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutseconds);
+    bool done = false;
+    while (!done) {
+        const pid_t r = waitpid(pid, &wstatus, WNOHANG);
+        if (r == pid) {
+            done = true;
+        } else if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &wstatus, 0);
+            res.status = -1;
+            break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (done) res.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    res.screen = slurp(dir / ".stdout");
+    res.errors = slurp(dir / ".stderr");
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name == ".stdin" || name == ".stdout" || name == ".stderr") continue;
+        if (entry.is_regular_file()) res.files[name] = slurp(entry.path());
+    }
+    if (!keepdir) fs::remove_all(dir);
+    return res;
+}
+
+std::string examplefile(const std::string& name) { return slurp(fs::path(PM_EXAMPLES) / name); }
+
+std::string prefsfile(const std::string& dssuffix, const std::string& scriptsuffix, int calcmode)
+{
+    return "dsfile " + dssuffix + "\nscriptfile " + scriptsuffix + "\ncalcmode " + std::to_string(calcmode) + "\n";
+}
+
+int countof(const std::string& haystack, const std::string& needle)
+{
+    int n = 0;
+    for (std::size_t pos = haystack.find(needle); pos != std::string::npos; pos = haystack.find(needle, pos + 1)) ++n;
+    return n;
+}
+
+}  // namespace pmtest
