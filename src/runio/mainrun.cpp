@@ -101,7 +101,7 @@ void showelapsed()
     screenwrite(elapsedtext(seconds) + "\n");
 }
 
-void startrun(const std::string& bannertext)
+void makestarttables()
 {
     run.macheps = 1.0;
     for (int i = 0; i < 100; ++i) {
@@ -113,6 +113,11 @@ void startrun(const std::string& bannertext)
     run.ordinals[3] = "3rd";
     for (int n = 4; n <= nordinals; ++n) run.ordinals[static_cast<std::size_t>(n)] = inttext(n) + "th";
     for (int k = 0; k <= maxbitel; ++k) run.bitmask[static_cast<std::size_t>(k)] = 1u << k;
+}
+
+void startrun(const std::string& bannertext)
+{
+    makestarttables();
     run.progname = bannertext;
     chans.chanset = mscreen;
     screenwrite(run.progname + buildnote + "\n");

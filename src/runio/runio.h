@@ -156,6 +156,7 @@ constexpr int fixedkind = 1, significantkind = 0;
 // main run sequence
 void mainprogram();
 void startrun(const std::string& bannertext);
+void makestarttables();   // machine epsilon, ordinals and bit masks
 int getcalcmode();
 void datestamp();
 void showelapsed();
