@@ -2,7 +2,9 @@
 // preferences, script, dataset and a-x words all go through here.
 #include "runio/runio.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 
 namespace runio {
@@ -218,24 +220,31 @@ void real2rational(long long& p, long long& q, double x)
     if (x < 0) p = -p;
 }
 
-bool getreals(const Words& words, int nwords, int start, std::vector<double>& values, int& count)
+namespace {
+
+// Counts the number words after word start as getreals and getints scan them:
+// false when there are too few.
+bool scannumbers(const Words& words, int nwords, int start, int& count, bool (*accept)(int kind))
 {
     const int need = std::max(1, std::abs(count));
     if (start + need > nwords) return false;
-    int stop = nwords;
-    if (count > 0) stop = std::min(stop, start + count);
-    else stop = std::min(stop, 40);
+    const int stop = count > 0 ? std::min(nwords, start + count) : std::min(nwords, 40);
     int found = 0;
-    for (int i = start + 1; i <= stop; ++i) {
-        if (!isnumberkind(wordkind(words[i]))) break;
-        ++found;
-    }
-    if (count > 0) {
-        if (found < count) return false;
-    } else {
-        if (found < need) return false;
-        count = found;
-    }
+    for (int i = start + 1; i <= stop && accept(wordkind(words[i])); ++i) ++found;
+    if (count > 0) return found >= count;
+    if (found < need) return false;
+    count = found;
+    return true;
+}
+
+bool realkind(int kind) { return isnumberkind(kind); }
+bool integerkind(int kind) { return kind == 1; }
+
+}  // namespace
+
+bool getreals(const Words& words, int nwords, int start, std::vector<double>& values, int& count)
+{
+    if (!scannumbers(words, nwords, start, count, realkind)) return false;
     values.assign(static_cast<std::size_t>(count + 1), 0.0);
     for (int j = 1; j <= count; ++j) {
         const std::string& w = words[start + j];
@@ -255,22 +264,7 @@ bool getreals(const Words& words, int nwords, int start, std::vector<double>& va
 
 bool getints(const Words& words, int nwords, int start, std::vector<int>& values, int& count)
 {
-    const int need = std::max(1, std::abs(count));
-    if (start + need > nwords) return false;
-    int stop = nwords;
-    if (count > 0) stop = std::min(stop, start + count);
-    else stop = std::min(stop, 40);
-    int found = 0;
-    for (int i = start + 1; i <= stop; ++i) {
-        if (wordkind(words[i]) != 1) break;
-        ++found;
-    }
-    if (count > 0) {
-        if (found < count) return false;
-    } else {
-        if (found < need) return false;
-        count = found;
-    }
+    if (!scannumbers(words, nwords, start, count, integerkind)) return false;
     values.assign(static_cast<std::size_t>(count + 1), 0);
     for (int j = 1; j <= count; ++j) {
         std::string m;

@@ -37,19 +37,7 @@ void logecho(const Words& words)
 
 }  // namespace
 
-bool readstdinline(std::string& s)
-{
-    s.clear();
-    int ch;
-    bool any = false;
-    while ((ch = std::fgetc(stdin)) != EOF) {
-        any = true;
-        if (ch == '\n') break;
-        s.push_back(static_cast<char>(ch));
-    }
-    if (!s.empty() && s.back() == '\r') s.pop_back();
-    return any;
-}
+bool readstdinline(std::string& s) { return readfileline(stdin, s); }
 
 void prstrings(Words& words)
 {
@@ -90,7 +78,12 @@ void promptstring(const std::string& prompt, std::string& word)
     word = words.n > 0 ? words[1] : std::string();
 }
 
-bool promptreal(const std::string& prompt, double& x)
+namespace {
+
+// The loop shared by the one-value prompts: ask again with a single blank
+// after an empty reply and with the conversion's message after a bad one.
+template <class Convert>
+void promptvalue(const std::string& prompt, Convert convert)
 {
     Words words;
     std::string next = prompt, message;
@@ -101,33 +94,27 @@ bool promptreal(const std::string& prompt, double& x)
             continue;
         }
         if (iskill(words[1])) killrun();
-        double v;
-        if (str2real(str22(words[1]), v, message)) {
-            x = v;
-            return true;
-        }
+        if (convert(str22(words[1]), message)) return;
         next = message;
     }
 }
 
+}  // namespace
+
+bool promptreal(const std::string& prompt, double& x)
+{
+    promptvalue(prompt, [&](const std::string& w, std::string& m) { return str2real(w, x, m); });
+    return true;
+}
+
 void promptinteger(const std::string& prompt, int& n)
 {
-    Words words;
-    std::string next = prompt, message;
-    for (;;) {
-        promptstrings(next, words);
-        if (words.n == 0) {
-            next = " ";
-            continue;
-        }
-        if (iskill(words[1])) killrun();
+    promptvalue(prompt, [&](const std::string& w, std::string& m) {
         int v;
-        if (str2int(str22(words[1]), v, message)) {
-            n = v;
-            return;
-        }
-        next = message;
-    }
+        if (!str2int(w, v, m)) return false;
+        n = v;
+        return true;
+    });
 }
 
 void promptreals(const std::string& prompt, std::array<double, maxwords + 1>& values, int& n)

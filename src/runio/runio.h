@@ -94,6 +94,7 @@ void closeread(TextFile& tf);
 void rewindfile(TextFile& tf);
 bool atend(TextFile& tf);                        // nothing more to read
 int readchar(TextFile& tf);                      // next byte, -1 at the end; a line end reads as '\n'
+bool readfileline(std::FILE* f, std::string& s);  // whole line without its end; false at the end
 bool readrawline(TextFile& tf, std::string& s);  // whole line without its end; false at the end of the file
 void skipline(TextFile& tf);                     // to just after the next line end
 // Skips blanks and line ends and reads one number; false, with the word read

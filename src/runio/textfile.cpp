@@ -79,19 +79,24 @@ int readchar(TextFile& tf)
     return c;
 }
 
-bool readrawline(TextFile& tf, std::string& s)
+bool readfileline(std::FILE* f, std::string& s)
 {
     s.clear();
-    if (tf.f == nullptr) return false;
     int c;
     bool any = false;
-    while ((c = std::fgetc(tf.f)) != EOF) {
+    while ((c = std::fgetc(f)) != EOF) {
         any = true;
         if (c == '\n') break;
         s.push_back(static_cast<char>(c));
     }
     if (!s.empty() && s.back() == '\r') s.pop_back();
     return any;
+}
+
+bool readrawline(TextFile& tf, std::string& s)
+{
+    s.clear();
+    return tf.f != nullptr && readfileline(tf.f, s);
 }
 
 void skipline(TextFile& tf)

@@ -108,3 +108,17 @@ int countof(const std::string& haystack, const std::string& needle)
 }
 
 }  // namespace pmtest
+
+namespace pmtest {
+
+std::string filecontents(std::FILE* f)
+{
+    std::fflush(f);
+    std::rewind(f);
+    std::string s;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) s.push_back(static_cast<char>(c));
+    return s;
+}
+
+}  // namespace pmtest

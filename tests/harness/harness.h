@@ -3,6 +3,7 @@
 // and returns the exit status, the screen output and the files left behind.
 #pragma once
 
+#include <cstdio>
 #include <map>
 #include <string>
 
@@ -32,5 +33,12 @@ std::string prefsfile(const std::string& dssuffix, const std::string& scriptsuff
 
 // Number of times needle occurs in haystack.
 int countof(const std::string& haystack, const std::string& needle);
+
+}  // namespace pmtest
+
+namespace pmtest {
+
+// Everything written so far to a scratch file.
+std::string filecontents(std::FILE* f);
 
 }  // namespace pmtest

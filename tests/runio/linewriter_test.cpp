@@ -3,19 +3,12 @@
 
 #include <cstdio>
 
+#include "harness.h"
 #include "runio/runio.h"
 
 namespace {
 
-std::string contents(std::FILE* f)
-{
-    std::fflush(f);
-    std::rewind(f);
-    std::string s;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) s.push_back(static_cast<char>(c));
-    return s;
-}
+using pmtest::filecontents;
 
 // Opens the output file and the log on scratch files; the screen stays as the test wants.
 struct ChannelFixture : testing::Test {
@@ -85,15 +78,15 @@ TEST_F(ChannelFixture, MasksAndLineEnds)
     runio::putstr(1, "x", 2, runio::msl);
     runio::putstr(5, "y", -1, runio::mout);
     runio::putstr(0, "none", 1, 2 | 512);
-    EXPECT_EQ(contents(out), "abcdef\n\n\ny\n\n");
-    EXPECT_EQ(contents(log), "abcdef\n\nx\n\n");
+    EXPECT_EQ(filecontents(out), "abcdef\n\n\ny\n\n");
+    EXPECT_EQ(filecontents(log), "abcdef\n\nx\n\n");
 }
 
 TEST_F(ChannelFixture, UsedFlagsOnlyForOpenChannels)
 {
     runio::putstr(0, "line", 1, runio::mic);
     EXPECT_FALSE(runio::chans.chanused[runio::chic]);   // not open: nothing written, not used
-    EXPECT_EQ(contents(ic), "");
+    EXPECT_EQ(filecontents(ic), "");
     runio::chans.chanset |= runio::mic;
     runio::putstr(0, "", 0, runio::mic);
     EXPECT_TRUE(runio::chans.chanused[runio::chic]);    // even an empty line counts
@@ -110,11 +103,11 @@ TEST_F(ChannelFixture, ScreenCutAtPageWidth)
     runio::putstr(0, longline, 1, runio::mscreen);
     const std::string screen = testing::internal::GetCapturedStdout();
     EXPECT_EQ(screen, std::string(78, 'z') + "#\n" + std::string(78, 'w') + "\n" + longline + "\n");
-    EXPECT_EQ(contents(log), longline + "\n");
+    EXPECT_EQ(filecontents(log), longline + "\n");
 }
 
 TEST_F(ChannelFixture, SingleByteSignsReachFilesUnchanged)
 {
     runio::putstr(0, "T = 10\xA1" "C \xA5 \xB5 \xC6 \xB3", 1, runio::msol);
-    EXPECT_EQ(contents(log), "T = 10\xA1" "C \xA5 \xB5 \xC6 \xB3\n");
+    EXPECT_EQ(filecontents(log), "T = 10\xA1" "C \xA5 \xB5 \xC6 \xB3\n");
 }

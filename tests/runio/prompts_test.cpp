@@ -6,19 +6,12 @@
 
 #include <cstdio>
 
+#include "harness.h"
 #include "runio/runio.h"
 
 namespace {
 
-std::string contents(std::FILE* f)
-{
-    std::fflush(f);
-    std::rewind(f);
-    std::string s;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) s.push_back(static_cast<char>(c));
-    return s;
-}
+using pmtest::filecontents;
 
 // Standard input comes from the given text; the log is a scratch file and the screen is off.
 struct PromptFixture : testing::Test {
@@ -68,7 +61,7 @@ TEST_F(PromptFixture, EchoesOfRepliesInTheLog)
     EXPECT_EQ(w.n, 1);
     runio::promptstrings("third", w);
     EXPECT_EQ(w.n, 3);
-    EXPECT_EQ(contents(log), "first : (nothing input)\nsecond : alpha\nthird :  one two three \n");
+    EXPECT_EQ(filecontents(log), "first : (nothing input)\nsecond : alpha\nthird :  one two three \n");
 }
 
 TEST_F(PromptFixture, BackspaceEditing)
@@ -87,7 +80,7 @@ TEST_F(PromptFixture, RealPromptReasksWithTheConversionMessage)
     double x = 0;
     EXPECT_TRUE(runio::promptreal("value", x));
     EXPECT_EQ(x, 2.5);
-    EXPECT_EQ(contents(log), "value : abc\nabc not a real: replace with : (nothing input)\n  :  2.5 ignored \n");
+    EXPECT_EQ(filecontents(log), "value : abc\nabc not a real: replace with : (nothing input)\n  :  2.5 ignored \n");
 }
 
 TEST_F(PromptFixture, IntegerPrompt)
@@ -96,7 +89,7 @@ TEST_F(PromptFixture, IntegerPrompt)
     int n = 0;
     runio::promptinteger("count", n);
     EXPECT_EQ(n, 12);
-    EXPECT_EQ(contents(log),
+    EXPECT_EQ(filecontents(log),
               "count : 2.5\n2.5 not an integer: replace with : 40000\n40000 too large: replace with : 12\n");
 }
 
@@ -140,7 +133,7 @@ TEST_F(PromptFixture, QueryAnswers)
     EXPECT_FALSE(runio::query("e"));   // "ok" is only for questions the script left open
     EXPECT_TRUE(runio::query("f"));    // help, then yes
     EXPECT_FALSE(runio::query("g"));   // a blank before "?" gets no help
-    EXPECT_EQ(contents(log), "a ? yes\nb ? yes\nc ? yes\nd ? no\ne ? no\n"
+    EXPECT_EQ(filecontents(log), "a ? yes\nb ? yes\nc ? yes\nd ? no\ne ? no\n"
                              "f ? \nsorry, you are on your own...\n\nf ? yes\ng ? no\n");
 }
 
@@ -158,7 +151,7 @@ TEST_F(PromptFixture, ScriptControlledQuestions)
     sw = 1;
     runio::promptcontrol("never", sw);
     EXPECT_EQ(sw, 1);
-    EXPECT_EQ(contents(log), "use it ? yes\nagain ? no\n");
+    EXPECT_EQ(filecontents(log), "use it ? yes\nagain ? no\n");
 }
 
 TEST(ReplyWords, KillIsTheWholeWord)
