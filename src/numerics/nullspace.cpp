@@ -68,44 +68,15 @@ void eliminate(IntRow& rowr, const IntRow& rowi, int j, int from, int n, const c
     }
 }
 
-}  // namespace
-
-int intechelon(const IntMatrix& a, int m, int n)
+// Fraction-free elimination from row 1 down, one pivot per row, until the
+// rows, the columns or the non-zero entries run out. The echelon form
+// (reduced off) clears each pivot column below the pivot only, which is all
+// the rank needs; the reduced form clears it in every other row, as the null
+// space needs. pivotcol[i] is the pivot column of row i (0 = none). A pivot
+// in the last column clears nothing: no free column depends on it.
+int reduce(IntMatrix& b, int m, int n, bool reduced, std::vector<int>& pivotcol, const char* where)
 {
-    checksize(a, m, n, "intechelon");
-    IntMatrix b(a.begin(), a.begin() + (m + 1));
     const int limit = std::min(m, n);
-    int i = 0, j = 0;
-    bool found = false;
-    do {
-        ++i;
-        int p = 0, col = 0;
-        found = findpivot(b, i, j, m, n, p, col);
-        if (!found) break;
-        j = col;
-        if (j < n) {
-            if (p > i) swaprows(b, i, p, j, n);
-            dividebygcd(b[i], j, n);
-            // Column j of the lower rows is never read again, so it is left.
-            for (int r = i + 1; r <= m; ++r)
-                if (b[r][j] != 0) eliminate(b[r], b[i], j, j + 1, n, "intechelon");
-        } else if (p > i) {
-            std::swap(b[i][n], b[p][n]);
-        }
-    } while (j != n && i != limit);
-    return found ? i : i - 1;
-}
-
-int nullspace(const IntMatrix& a, int m, int n)
-{
-    checksize(a, m, n, "nullspace");
-    IntMatrix b(a.begin(), a.begin() + (m + 1));
-    const int limit = std::min(m, n);
-    std::vector<int> pivotcol(static_cast<std::size_t>(m) + 1, 0);   // per row, 0 = none
-    std::vector<bool> ispivot(static_cast<std::size_t>(n) + 1, false);
-
-    // Gauss-Jordan elimination without fractions: every pivot column is
-    // cleared in all other rows, leaving a reduced echelon form.
     int i = 0, j = 0;
     bool found = false;
     do {
@@ -115,20 +86,40 @@ int nullspace(const IntMatrix& a, int m, int n)
         if (!found) break;
         j = col;
         pivotcol[i] = j;
-        ispivot[j] = true;
         if (j < n) {
             if (p > i) swaprows(b, i, p, j, n);
             dividebygcd(b[i], j, n);
-            for (int r = 1; r <= m; ++r) {
+            for (int r = reduced ? 1 : i + 1; r <= m; ++r) {
                 if (r == i || b[r][j] == 0) continue;
-                eliminate(b[r], b[i], j, 1, n, "nullspace");
-                b[r][j] = 0;
+                // Column j below the pivot is never read again by the echelon form.
+                eliminate(b[r], b[i], j, reduced ? 1 : j + 1, n, where);
+                if (reduced) b[r][j] = 0;
             }
         } else if (p > i) {
             std::swap(b[i][n], b[p][n]);
         }
     } while (j != n && i != limit);
-    const int rank = found ? i : i - 1;
+    return found ? i : i - 1;
+}
+
+}  // namespace
+
+int intechelon(const IntMatrix& a, int m, int n)
+{
+    checksize(a, m, n, "intechelon");
+    IntMatrix b(a.begin(), a.begin() + (m + 1));
+    std::vector<int> pivotcol(static_cast<std::size_t>(m) + 2, 0);
+    return reduce(b, m, n, false, pivotcol, "intechelon");
+}
+
+int nullspace(const IntMatrix& a, int m, int n)
+{
+    checksize(a, m, n, "nullspace");
+    IntMatrix b(a.begin(), a.begin() + (m + 1));
+    std::vector<int> pivotcol(static_cast<std::size_t>(m) + 2, 0);   // per row, 0 = none
+    const int rank = reduce(b, m, n, true, pivotcol, "nullspace");
+    std::vector<bool> ispivot(static_cast<std::size_t>(n) + 1, false);
+    for (int r = 1; r <= m; ++r) ispivot[pivotcol[r]] = true;
 
     for (int r = 1; r <= m; ++r) dividebygcd(b[r], 1, n);
 

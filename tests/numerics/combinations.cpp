@@ -25,21 +25,27 @@ void expectunused(const IndexVector& v, int k)
     for (int i = k + 1; i <= numerics::maxvecint; ++i) ASSERT_EQ(v[i], -1) << "position " << i;
 }
 
+// Every state an enumeration delivers while more is set (a runaway stops at 10000).
+template <class Advance>
+std::vector<std::string> visits(const IndexVector& v, int k, Advance advance)
+{
+    std::vector<std::string> seen;
+    bool more = true;
+    for (;;) {
+        advance(more);
+        if (!more || seen.size() > 10000) break;
+        seen.push_back(digits(v, k));
+        expectunused(v, k);
+    }
+    return seen;
+}
+
 std::vector<std::string> allsubsets(int k, int n)
 {
     IndexVector c;
     c.fill(99);
     numerics::startcombination(c, k);
-    std::vector<std::string> seen;
-    bool more = true;
-    for (;;) {
-        numerics::nextcombination(c, k, n, more);
-        if (!more) break;
-        seen.push_back(digits(c, k));
-        expectunused(c, k);
-        if (seen.size() > 10000) break;
-    }
-    return seen;
+    return visits(c, k, [&](bool& more) { numerics::nextcombination(c, k, n, more); });
 }
 
 std::vector<std::string> allsettings(const std::vector<int>& limits)
@@ -50,16 +56,7 @@ std::vector<std::string> allsettings(const std::vector<int>& limits)
     lim.fill(0);
     for (int i = 1; i <= k; ++i) lim[i] = limits[static_cast<std::size_t>(i - 1)];
     numerics::startodometer(d, k);
-    std::vector<std::string> seen;
-    bool more = true;
-    for (;;) {
-        numerics::nextodometer(d, lim, k, more);
-        if (!more) break;
-        seen.push_back(digits(d, k));
-        expectunused(d, k);
-        if (seen.size() > 10000) break;
-    }
-    return seen;
+    return visits(d, k, [&](bool& more) { numerics::nextodometer(d, lim, k, more); });
 }
 
 using Seq = std::vector<std::string>;

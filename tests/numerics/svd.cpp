@@ -176,21 +176,40 @@ TEST(Svd, ZeroColumnGivesAZeroValueWithItsUnitVector)
     EXPECT_NEAR(std::fabs(sv.svdv[3][1]), 1.0, 1e-14);
 }
 
+// A diagonal matrix decomposes by hand: value i is |d_k| for some k, with
+// the unit vector of column k (either sign) as right singular vector i.
+void expectdiagonal(const std::vector<double>& d, const std::vector<double>& w, const std::vector<int>& from)
+{
+    const int n = static_cast<int>(d.size());
+    Matrix a{n, n, std::vector<double>(static_cast<std::size_t>(n * n), 0.0)};
+    for (int i = 0; i < n; ++i) a(i, i) = d[static_cast<std::size_t>(i)];
+    runsvd(a);
+    for (int i = 1; i <= n; ++i) {
+        EXPECT_DOUBLE_EQ(sv.svdw[i], w[static_cast<std::size_t>(i - 1)]) << "w" << i;
+        EXPECT_NEAR(std::fabs(sv.svdv[from[static_cast<std::size_t>(i - 1)]][i]), 1.0, 1e-15) << "v" << i;
+    }
+}
+
 TEST(Svd, DiagonalMatrixHandWorked)
 {
     // diag(3, -1, 2): values 1, 2, 3 ascending, non-negative; the sign of the
     // -1 is carried by U and V, and the product gives the matrix back.
-    Matrix a{3, 3, {3, 0, 0, 0, -1, 0, 0, 0, 2}};
-    runsvd(a);
-    EXPECT_DOUBLE_EQ(sv.svdw[1], 1.0);
-    EXPECT_DOUBLE_EQ(sv.svdw[2], 2.0);
-    EXPECT_DOUBLE_EQ(sv.svdw[3], 3.0);
-    checkfactors(a);
-    // Value 1 belongs to the second coordinate, 2 to the third, 3 to the first.
-    EXPECT_NEAR(std::fabs(sv.svdv[2][1]), 1.0, 1e-15);
-    EXPECT_NEAR(std::fabs(sv.svdv[3][2]), 1.0, 1e-15);
-    EXPECT_NEAR(std::fabs(sv.svdv[1][3]), 1.0, 1e-15);
+    expectdiagonal({3, -1, 2}, {1, 2, 3}, {2, 3, 1});
+    checkfactors(Matrix{3, 3, {3, 0, 0, 0, -1, 0, 0, 0, 2}});
     EXPECT_NEAR(sv.svdu[2][1] * sv.svdv[2][1], -1.0, 1e-15);
+}
+
+TEST(Svd, EqualValuesAreTakenLowestIndexFirst)
+{
+    // diag(2, 2, 1): position 1 takes the 1 from column 3 (column 1 goes
+    // there); position 2 keeps the 2 of column 2. So the two 2s end exchanged.
+    expectdiagonal({2, 2, 1}, {1, 2, 2}, {3, 2, 1});
+}
+
+TEST(Svd, HugeValuesAreLeftWhereTheyAre)
+{
+    // The sort looks only below 1e35: with 3 first, nothing below remains.
+    expectdiagonal({3, 2e36, 1e36}, {3, 2e36, 1e36}, {1, 2, 3});
 }
 
 TEST(Svd, ZeroMatrixGivesIdentityFactorsAtOnce)
@@ -202,30 +221,6 @@ TEST(Svd, ZeroMatrixGivesIdentityFactorsAtOnce)
         for (int j = 1; j <= 3; ++j) EXPECT_EQ(sv.svdv[i][j], i == j ? 1.0 : 0.0);
     for (int i = 1; i <= 4; ++i)
         for (int j = 1; j <= 3; ++j) EXPECT_EQ(sv.svdu[i][j], i == j ? 1.0 : 0.0);
-}
-
-TEST(Svd, EqualValuesAreTakenLowestIndexFirst)
-{
-    // diag(2, 2, 1): position 1 takes the 1 from column 3 (column 1 goes
-    // there); position 2 keeps the 2 of column 2. So the two 2s end exchanged.
-    Matrix a{3, 3, {2, 0, 0, 0, 2, 0, 0, 0, 1}};
-    runsvd(a);
-    EXPECT_DOUBLE_EQ(sv.svdw[1], 1.0);
-    EXPECT_DOUBLE_EQ(sv.svdw[2], 2.0);
-    EXPECT_DOUBLE_EQ(sv.svdw[3], 2.0);
-    EXPECT_NEAR(std::fabs(sv.svdv[3][1]), 1.0, 1e-15);
-    EXPECT_NEAR(std::fabs(sv.svdv[2][2]), 1.0, 1e-15);
-    EXPECT_NEAR(std::fabs(sv.svdv[1][3]), 1.0, 1e-15);
-}
-
-TEST(Svd, HugeValuesAreLeftWhereTheyAre)
-{
-    // The sort looks only below 1e35: with 3 first, nothing below remains.
-    Matrix a{3, 3, {3, 0, 0, 0, 2e36, 0, 0, 0, 1e36}};
-    runsvd(a);
-    EXPECT_DOUBLE_EQ(sv.svdw[1], 3.0);
-    EXPECT_DOUBLE_EQ(sv.svdw[2], 2e36);
-    EXPECT_DOUBLE_EQ(sv.svdw[3], 1e36);
 }
 
 TEST(Svd, OneByOneAndNothing)
