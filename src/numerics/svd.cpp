@@ -295,6 +295,8 @@ void svdsort(int m, int n)
 void svd(int m, int n)
 {
     if (n < 1) return;
+    if (m > maxsvdrows || n > maxsvdcols)
+        runio::bomb("svd", "matrix larger than its table (max = 800 x 400)", 1);
     double e[maxsvdcols + 1];   // superdiagonal: e[i] couples columns i-1 and i
     const double anorm = svdbidiag(m, n, e);
     const double eps = relnegligible * anorm;

@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "harness/bombcheck.h"
 #include "numerics/numerics.h"
 
 extern "C" void dgesvd_(const char* jobu, const char* jobvt, const int* m, const int* n, double* a,
@@ -232,6 +233,12 @@ TEST(Svd, OneByOneAndNothing)
     sv.svdw[1] = 7.0;
     numerics::svd(1, 0);
     EXPECT_EQ(sv.svdw[1], 7.0);
+}
+
+TEST(Svd, MatrixBeyondItsTableStopsTheRun)
+{
+    EXPECT_BOMB(numerics::svd(801, 4), "svd : matrix larger than its table \\(max = 800 x 400\\)");
+    EXPECT_BOMB(numerics::svd(4, 401), "matrix larger than its table");
 }
 
 TEST(Svd, WideMatrixSingularValues)
