@@ -43,4 +43,8 @@ struct Windows {
 };
 extern Windows win;
 
+// ---------------------------------------------------------------- reaction lists
+void writereactionlists(bool& anyreactions);
+void writecmatrix();
+
 }  // namespace calcwindows
