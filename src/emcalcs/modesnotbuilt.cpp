@@ -10,6 +10,5 @@ void setupavpt() { runio::bomb("setup", "calculation mode 2 (average PT) is not 
 void rockcalcs() { runio::bomb("setup", "calculation mode 2 (average PT) is not available yet", 0); }
 void setupallreactions() { runio::bomb("setup", "calculation mode 3 (all reactions) is not available yet", 0); }
 void phasediagramcalcs() { runio::bomb("setup", "calculation mode 3 (all reactions) is not available yet", 0); }
-void listsystem() { runio::bomb("setup", "calculation mode 4 (lists) is not available yet", 0); }
 
 }  // namespace emcalcs

@@ -2,6 +2,7 @@
 // defaults and read afresh on every pass.
 #pragma once
 
+#include <array>
 #include <string>
 
 namespace runio {
@@ -17,6 +18,9 @@ struct ScriptSet {
     bool autoexit = false;          // no question after a pass, no wait at the end
     int batch = 1;                  // switch of "batch": 0 when in force
     int incnler = 1;                // switch of "incnler": 0 writes the reaction brace lists
+    bool oxideunits = false;        // amounts counted in oxide units (old-layout dataset)
+    int nseta = 0;                  // activities set by the script
+    std::array<std::string, 7> setaname{};   // their end-members, 1..6
 };
 extern ScriptSet scriptset;
 

@@ -17,9 +17,17 @@ constexpr int maxntp = 300;     // end-members a dataset file may hold
 constexpr int maxem = 400;      // end-members in one calculation (and rows of td)
 constexpr int maxcomp = 19;     // components: the entries of the oxide table
 constexpr int nslots = 30;      // data slots of a td row
-constexpr int maxformula = 8;   // (element, amount) pairs of a dataset formula
+constexpr int maxformula = 8;   // (element, amount) pairs of a formula in the dataset file
+// A formula as stored: the pairs of the file, plus the left-over oxygen pair
+// that the components step appends to a formula without one.
+constexpr int maxempairs = maxformula + 1;
 constexpr int maxcopies = 4;    // working positions one dataset end-member may serve
 constexpr int dsnamelen = 8;    // end-member names in the dataset file
+constexpr int maxphaselist = 400;   // phases in all, the length of a drop list
+constexpr int maxcandidates = 800;  // names gathered before repeats are removed
+constexpr int maxcint = 32767;      // an entry of the composition matrix is a 16-bit integer
+constexpr int oxygenentry = 10;     // the oxide-table entry of oxygen
+constexpr int listbatch = 25;       // dataset end-members read at a time for the lists
 
 // Slots of a td row (1-based, as the dataset reader fills them).
 enum Slot {
@@ -54,15 +62,18 @@ struct EndMembers {
     std::vector<double> cov;                              // (maxem+1)^2, use covat()
     std::array<int, maxem + 1> emcode{};                  // dataset code (site multiplicity)
     std::array<int, maxem + 1> emncomp{};                 // (element, amount) pairs in the formula
-    std::array<std::array<int, maxformula + 1>, maxem + 1> emcompcode{};
-    std::array<std::array<double, maxformula + 1>, maxem + 1> emcompamt{};
+    std::array<std::array<int, maxempairs + 1>, maxem + 1> emcompcode{};
+    std::array<std::array<double, maxempairs + 1>, maxem + 1> emcompamt{};
     std::array<double, maxem + 1> ematoms{};              // atoms in the formula
     std::array<double, maxem + 1> act{};                  // activity
     std::array<double, maxem + 1> sdact{};                // uncertainty of the activity
     std::array<double, maxem + 1> varlna{};               // variance of ln a
     int ih2o = 0, ico2 = 0, icrd = 0, ifcrd = 0;          // positions of the special end-members
-    int logaem = 0;
+    int logaem = 0;                                       // end-member of the first set activity
     int nemsave = 0;
+    int nexcl = 0;                                        // end-members left out of the calculation
+    std::array<int, maxem + 1> exclem{};                  // their positions in emname
+    bool emfound = false;                                 // the last emposition found its name
     double& covat(int i, int j) { return cov[static_cast<std::size_t>(i) * (maxem + 1) + static_cast<std::size_t>(j)]; }
 };
 extern EndMembers ems;
@@ -75,10 +86,33 @@ struct Components {
     std::array<int, maxcomp + 1> compatoms{};
     std::array<bool, maxcomp + 1> oxfree{};               // free components
     std::vector<std::array<int, maxem + 1>> c;            // c[component][end-member], rows 1..19
-    int ncomp0 = 0;
-    int nemr = 0;
+    int ncomp0 = 0;                                       // components of the reaction system
+    int nemr = 0;                                         // end-members of the reaction system
+    int nexcess = 0;                                      // end-members in excess, after the first nemr
 };
 extern Components comps;
+
+// A drop list: one byte per phase, solution phases first; non-zero drops it.
+using DropList = std::array<std::uint8_t, maxphaselist + 1>;
+
+// ---------------------------------------------------------------- dataset reader
+// Stage 1: names and title; 2: formulas and components of the working list;
+// any other value: data rows and covariance of the working list.
+void readds(int stage);
+// Position (1-based) of a name among the dataset's names, compared as words.
+bool findem(const std::string& name, int& i);
+
+// ---------------------------------------------------------------- components
+void makeoxides();
+void countcomp();
+void clean();
+
+// ---------------------------------------------------------------- working end-member list
+void makename(const DropList& drop);
+int emposition(const std::string& name);
+void findspecials();
+bool checkphasename(std::string& name, const std::string* names, bool noprompt, int& pos);
+bool checkemname(std::string& name);
 
 // ---------------------------------------------------------------- Gibbs energy
 // The Gibbs energy (kJ) of end-member k at P (kbar) and T (K).
