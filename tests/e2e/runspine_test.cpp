@@ -77,7 +77,7 @@ TEST(RunSpine, KalfitAtTheMenuChoosesTheFit)
 
 TEST(RunSpine, RunHeadingAndRunFiles)
 {
-    const auto r = runpm(menurun(), "4\n\n");
+    const auto r = runpm(menurun(), "2\n\n");
     const std::string announce =
         "summary output in the file, \"pm-ex-o.txt\"\n"
         "other (eg plotix) output in the file, \"pm-ex-px.txt\"\n"
@@ -97,7 +97,7 @@ TEST(RunSpine, RunHeadingAndRunFiles)
     EXPECT_TRUE(r.has("pm-ex-o.txt"));
     for (const char* gone : {"pm-ex-px.txt", "pm-ex-ic.txt", "pm-ex-it.txt", "pm-ex.csv", "pm-ex2.csv"})
         EXPECT_FALSE(r.has(gone)) << gone;
-    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in setup : calculation mode 4 (lists) is not available yet"),
+    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in setup : calculation mode 2 (average PT) is not available yet"),
               std::string::npos);
 }
 
@@ -222,4 +222,62 @@ TEST(RunSpine, HeapMonitorReportsOnTheScreenOnly)
                             "space allocated for compdx is 891k; , heap now [0-9]+k\n");
     EXPECT_TRUE(std::regex_search(r.screen, allocs)) << r.screen;
     EXPECT_EQ(r.file("pm-log.txt").find("space allocated"), std::string::npos);
+}
+
+namespace {
+
+std::map<std::string, std::string> listrun(const std::string& extraprefs = "")
+{
+    return {{"pm-prefs.txt", pmtest::prefsfile("6ex", "ex", 4) + extraprefs},
+            {"pm-ex.txt", "% script\n*\n"},
+            {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")}};
+}
+
+}  // namespace
+
+TEST(RunSpine, NormalEndClosesAndErasesUnusedFiles)
+{
+    const auto r = runpm(listrun(), "4\nSiO2\nno\n\n");
+    EXPECT_EQ(r.status, 0);
+    const std::string closing = std::string(60, '=') + "\n";
+    EXPECT_NE(r.screen.find("more lists ? " + closing + "all done - hit return to exit ? \n"), std::string::npos)
+        << r.screen;
+    EXPECT_NE(r.file("pm-ex-o.txt").find(closing), std::string::npos);
+    const std::string& log = r.file("pm-log.txt");
+    EXPECT_NE(log.find("more lists ? no\n" + closing + "all done - hit return to exit ? yes\n"), std::string::npos)
+        << log;
+    EXPECT_TRUE(r.has("pm-ex-o.txt"));
+    for (const char* gone : {"pm-ex-px.txt", "pm-ex-ic.txt", "pm-ex-it.txt", "pm-ex.csv", "pm-ex2.csv"})
+        EXPECT_FALSE(r.has(gone)) << gone;
+    EXPECT_EQ(r.screen.find("elapsed ="), std::string::npos);   // only with "batch" or dogmin
+}
+
+TEST(RunSpine, AnotherPassWhileTheAnswerIsYes)
+{
+    const auto r = runpm(listrun(), "4\nSiO2\n\nSiO2\ny\nSiO2\nno\n\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(pmtest::countof(r.screen, "which system? : "), 3);
+    EXPECT_EQ(pmtest::countof(r.screen, "more lists ? "), 3);
+}
+
+TEST(RunSpine, HeapReleasedAtTheEndInItsOrder)
+{
+    const auto r = runpm(listrun("monitorheap\n"), "4\nSiO2\nno\n\n");
+    const std::regex frees("space disposed for cov; heap size now [0-9]+k\n"
+                           "space disposed for c; heap size now [0-9]+k\n"
+                           "space disposed for r; heap size now [0-9]+k\n"
+                           "space disposed for prec0; heap size now [0-9]+k\n"
+                           "space disposed for prec1; heap size now [0-9]+k\n"
+                           "space disposed for td; heap size now 891k\n"
+                           "space disposed for compdx; heap size now 0k\n");
+    EXPECT_TRUE(std::regex_search(r.screen, frees)) << r.screen;
+}
+
+TEST(RunSpine, KillAtAQuestionAfterThePass)
+{
+    const auto r = runpm(listrun(), "4\nSiO2\nkill\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.screen.find("more lists ? \n-- run killed --\n"), std::string::npos) << r.screen;
+    EXPECT_NE(r.file("pm-ex-o.txt").find("\n-- run killed --\n"), std::string::npos);
+    EXPECT_NE(r.file("pm-log.txt").find("more lists ? no\n\n-- run killed --\n"), std::string::npos);
 }
