@@ -92,6 +92,23 @@ constexpr KeywordEntry keywordtable[] = {
     {"setmaxsdp", kwmaxsdp}, {"maxsdp", kwmaxsdp},
     {"doallr", kwdoallr}, {"doallreactions", kwdoallr},
     {"doschreinemakers", kwschreinemakers}, {"schreinemakers", kwschreinemakers},
+    {"batchreq", kwbatchreq},
+    {"batchxyzguess", kwbatchxyzguess},
+    {"batchswitch", kwbatchswitch},
+    {"batch", kwbatch},
+    {"filter", kwfilter}, {"flitter", kwfilter},
+    {"mcdebug", kwmcdebug},
+    {"batchdebug", kwbatchdebug},
+    {"mcit", kwmcit},
+    {"mcrange", kwmcrange},
+    {"mcfunc", kwmcfunc},
+    {"batchbulk", kwbatchbulk}, {"mcbulk", kwbatchbulk},
+    {"mc", kwmc},
+    {"gaussmc", kwgaussmc},
+    {"mcoutcurrentway", kwmcoutcurrentway},
+    {"mccorr", kwmccorr},
+    {"fract", kwfract}, {"fractionation", kwfract},
+    {"fractdebug", kwfractdebug},
 };
 
 // Gathers one logical line from physical lines ending in "\"; false when it
