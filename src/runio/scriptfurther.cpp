@@ -136,29 +136,24 @@ void kwsetfluid(ScriptLine& l)
     }
 }
 
-void kwmaxsdt(ScriptLine& l)
+namespace {
+
+// The largest uncertainty allowed of an average P or T, within lo..hi.
+void readmaxsd(ScriptLine& l, int& sw, double& value, double fallback, double lo, double hi)
 {
-    ScriptSet& s = scriptset;
-    s.maxsdt = l.sw;
-    s.maxsdtvalue = 50.0;   // K
-    if (s.maxsdt == 1) return;
-    if (scriptreal(l.keyword, 25.0, 600.0))
-        s.maxsdtvalue = scriptinfo.inforeal[1];
+    sw = l.sw;
+    value = fallback;
+    if (sw == 1) return;
+    if (scriptreal(l.keyword, lo, hi))
+        value = scriptinfo.inforeal[1];
     else
-        s.maxsdt = 1;
+        sw = 1;
 }
 
-void kwmaxsdp(ScriptLine& l)
-{
-    ScriptSet& s = scriptset;
-    s.maxsdp = l.sw;
-    s.maxsdpvalue = 5.0;   // kbar
-    if (s.maxsdp == 1) return;
-    if (scriptreal(l.keyword, 0.05, 20.0))
-        s.maxsdpvalue = scriptinfo.inforeal[1];
-    else
-        s.maxsdp = 1;
-}
+}  // namespace
+
+void kwmaxsdt(ScriptLine& l) { readmaxsd(l, scriptset.maxsdt, scriptset.maxsdtvalue, 50.0, 25.0, 600.0); }   // K
+void kwmaxsdp(ScriptLine& l) { readmaxsd(l, scriptset.maxsdp, scriptset.maxsdpvalue, 5.0, 0.05, 20.0); }     // kbar
 
 void kwdoallr(ScriptLine& l) { scriptset.doallr = l.sw; }
 

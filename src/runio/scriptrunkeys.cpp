@@ -67,55 +67,53 @@ void kwdiagrampt(ScriptLine& l)
         s.diagramPT = scripttrange(l.keyword, t.tlowdefault, t.thighdefault, 3, 0.0, 0.0) ? 1 : 0;
 }
 
-void kwcalcp(ScriptLine& l)
+namespace {
+
+using OneReader = bool (*)(const std::string&, double&, int, double, double);
+using RangeReader = bool (*)(const std::string&, double&, double&, int, double, double);
+
+// A window of the calculation within the diagram's: one value, or a range
+// with an optional interval.
+void readwindow(ScriptLine& l, int& sw, double& low, double& high, double deflow, double defhigh, double& interval,
+                OneReader one, RangeReader range)
 {
-    ScriptSet& s = scriptset;
-    ScriptTables& t = scripttabs;
-    calcwindows::Windows& w = calcwindows::win;
-    s.calcP = l.sw;
-    w.plow = t.plowdefault;
-    w.phigh = t.phighdefault;
-    if (s.calcP == 1) return;
+    sw = l.sw;
+    low = deflow;
+    high = defhigh;
+    if (sw == 1) return;
     int n = 0;
     if (!scriptreals(l.keyword, n) || scriptinfo.ninfo == 0) {
         putstr(1, "for " + l.keyword + "1, 2 or 3 numbers needed", 0, msl);
         ++prefs.nunrecognised;
-        s.calcP = 1;
+        sw = 1;
         return;
     }
     if (scriptinfo.ninfo == 1) {
-        s.calcP = scriptonep(l.keyword, w.plow, 1, t.plowdefault, t.phighdefault) ? 1 : 0;
-        w.phigh = w.plow;
+        sw = one(l.keyword, low, 1, deflow, defhigh) ? 1 : 0;
+        high = low;
         return;
     }
-    s.calcP = scriptprange(l.keyword, w.plow, w.phigh, 1, t.plowdefault, t.phighdefault) ? 1 : 0;
-    if (s.calcP == 0 && scriptinfo.ninfo >= 3) t.pinterval = scriptinfo.inforeal[3];
+    sw = range(l.keyword, low, high, 1, deflow, defhigh) ? 1 : 0;
+    // An interval of P (kbar) or of T (the same in degrees C as in K).
+    if (sw == 0 && scriptinfo.ninfo >= 3) interval = scriptinfo.inforeal[3];
+}
+
+}  // namespace
+
+void kwcalcp(ScriptLine& l)
+{
+    ScriptTables& t = scripttabs;
+    calcwindows::Windows& w = calcwindows::win;
+    readwindow(l, scriptset.calcP, w.plow, w.phigh, t.plowdefault, t.phighdefault, t.pinterval, scriptonep,
+               scriptprange);
 }
 
 void kwcalct(ScriptLine& l)
 {
-    ScriptSet& s = scriptset;
     ScriptTables& t = scripttabs;
     calcwindows::Windows& w = calcwindows::win;
-    s.calcT = l.sw;
-    w.tlow = t.tlowdefault;
-    w.thigh = t.thighdefault;
-    if (s.calcT == 1) return;
-    int n = 0;
-    if (!scriptreals(l.keyword, n) || scriptinfo.ninfo == 0) {
-        putstr(1, "for " + l.keyword + "1, 2 or 3 numbers needed", 0, msl);
-        ++prefs.nunrecognised;
-        s.calcT = 1;
-        return;
-    }
-    if (scriptinfo.ninfo == 1) {
-        s.calcT = scriptonet(l.keyword, w.tlow, 1, t.tlowdefault, t.thighdefault) ? 1 : 0;
-        w.thigh = w.tlow;
-        return;
-    }
-    s.calcT = scripttrange(l.keyword, w.tlow, w.thigh, 1, t.tlowdefault, t.thighdefault) ? 1 : 0;
-    // An interval of temperature, the same in degrees C as in K.
-    if (s.calcT == 0 && scriptinfo.ninfo >= 3) t.tinterval = scriptinfo.inforeal[3];
+    readwindow(l, scriptset.calcT, w.tlow, w.thigh, t.tlowdefault, t.thighdefault, t.tinterval, scriptonet,
+               scripttrange);
 }
 
 void kwptforaxe(ScriptLine& l)

@@ -65,84 +65,60 @@ void scriptproblem(const std::string& keyword, const std::string& message, const
     readerproblem(keyword, message, fatal, followfix);
 }
 
-bool scriptreal(const std::string& keyword, double lo, double hi)
-{
-    const ScriptInfo& si = scriptinfo;
-    if (si.ninfo < 1)
-        return readerproblem(keyword, "for " + keyword + ", no info given: one real expected", "real expected",
-                             followreal);
-    if (!scriptisnumber(si.infokind[1]))
-        return readerproblem(keyword, "for " + keyword + ", info given is " + quoted(si.infotext[1]), "real expected",
-                             followreal);
-    const double v = si.inforeal[1];
-    if (lo != hi && (v < lo || v > hi))
-        return readerproblem(keyword,
-                             "for " + keyword + ", info given is " + quoted(si.infotext[1]) + ", " +
-                                 "but limits are " + realstr(lo, 3, true) + " to " + realstr(hi, 3, true),
-                             "real inappropriate", followreal);
-    return true;
-}
+namespace {
 
-bool scriptreals(const std::string& keyword, int& n)
+// One number, item 1, within lo..hi unless the two are equal.
+bool readone(const std::string& keyword, bool ints, double lo, double hi)
 {
     const ScriptInfo& si = scriptinfo;
+    const std::string what = ints ? "integer" : "real";
+    const char* follow = ints ? followint : followreal;
     if (si.ninfo < 1)
-        return readerproblem(keyword, "for " + keyword + ", no info given: one or more reals expected",
-                             "reals expected", followfix);
-    if (n > 0 && si.ninfo < n)
-        return readerproblem(keyword,
-                             "for " + keyword + ", only " + whole(si.ninfo) + " numbers in a line, " + "but " +
-                                 whole(n) + " needed",
-                             "reals expected", followfix);
-    const int m = n > 0 ? n : si.ninfo;
-    for (int i = 1; i <= m; ++i)
-        if (!scriptisnumber(si.infokind[i]))
-            return readerproblem(keyword,
-                                 "for " + keyword + ", info includes " + quoted(si.infotext[i]) + ", not just reals",
-                                 "reals expected", followfix);
-    if (n == 0) n = si.ninfo;
-    return true;
-}
-
-bool scriptint(const std::string& keyword, int lo, int hi)
-{
-    const ScriptInfo& si = scriptinfo;
-    if (si.ninfo < 1)
-        return readerproblem(keyword, "for " + keyword + ", no info given: one integer expected",
-                             "integer expected", followint);
-    if (!isscriptint(1))
+        return readerproblem(keyword, "for " + keyword + ", no info given: one " + what + " expected",
+                             what + " expected", follow);
+    if (!(ints ? isscriptint(1) : scriptisnumber(si.infokind[1])))
         return readerproblem(keyword, "for " + keyword + ", info given is " + quoted(si.infotext[1]),
-                             "integer expected", followint);
-    const int v = si.infoint[1];
+                             what + " expected", follow);
+    const double v = ints ? si.infoint[1] : si.inforeal[1];
     if (lo != hi && (v < lo || v > hi))
         return readerproblem(keyword,
                              "for " + keyword + ", info given is " + quoted(si.infotext[1]) + ", " +
-                                 "but limits are " + whole(lo) + " to " + whole(hi),
-                             "integer inappropriate", followint);
+                                 "but limits are " + (ints ? whole(lo) : realstr(lo, 3, true)) + " to " +
+                                 (ints ? whole(hi) : realstr(hi, 3, true)),
+                             what + " inappropriate", follow);
     return true;
 }
 
-bool scriptints(const std::string& keyword, int& n)
+// Numbers in items 1..n (all items when n is 0).
+bool readmany(const std::string& keyword, int& n, bool ints)
 {
     const ScriptInfo& si = scriptinfo;
+    const std::string what = ints ? "integers" : "reals";
     if (si.ninfo < 1)
-        return readerproblem(keyword, "for " + keyword + ", no info given: one or more integers expected",
-                             "integers expected", followfix);
+        return readerproblem(keyword, "for " + keyword + ", no info given: one or more " + what + " expected",
+                             what + " expected", followfix);
     if (n > 0 && si.ninfo < n)
         return readerproblem(keyword,
-                             "for " + keyword + ", only " + whole(si.ninfo) + " integers in a line, " + "but " +
-                                 whole(n) + " needed",
-                             "integers expected", followfix);
+                             "for " + keyword + ", only " + whole(si.ninfo) + (ints ? " integers" : " numbers") +
+                                 " in a line, " + "but " + whole(n) + " needed",
+                             what + " expected", followfix);
     const int m = n > 0 ? n : si.ninfo;
     for (int i = 1; i <= m; ++i)
-        if (!isscriptint(i))
+        if (!(ints ? isscriptint(i) : scriptisnumber(si.infokind[i])))
             return readerproblem(keyword,
                                  "for " + keyword + ", info includes " + quoted(si.infotext[i]) +
-                                     " not just integers",
-                                 "integers expected", followfix);
+                                     (ints ? " not just integers" : ", not just reals"),
+                                 what + " expected", followfix);
     if (n == 0) n = si.ninfo;
     return true;
 }
+
+}  // namespace
+
+bool scriptreal(const std::string& keyword, double lo, double hi) { return readone(keyword, false, lo, hi); }
+bool scriptreals(const std::string& keyword, int& n) { return readmany(keyword, n, false); }
+bool scriptint(const std::string& keyword, int lo, int hi) { return readone(keyword, true, lo, hi); }
+bool scriptints(const std::string& keyword, int& n) { return readmany(keyword, n, true); }
 
 bool scriptstring(const std::string& keyword)
 {

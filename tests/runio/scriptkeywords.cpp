@@ -425,6 +425,17 @@ TEST_F(ScriptKeywords, Colours)
     EXPECT_NE(screen.find("rgb = -\nrgb = -\n"), std::string::npos);
 }
 
+TEST_F(ScriptKeywords, ColoursOfFourHundredPhasesAtMost)
+{
+    std::string rgb;
+    for (int i = 1; i <= 401; ++i) rgb += "rgb p" + std::to_string(i) + " 1 2 3\n";
+    testing::internal::CaptureStdout();
+    lines(rgb);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(scripttabs.nrgb, 0);
+    EXPECT_TRUE(logged("\nfor rgb, at most 400 phases can have colours\n"));
+}
+
 TEST_F(ScriptKeywords, FurtherKeywords)
 {
     lines("samecoding g g1 g2\nsamecoding bi bi1\nnegp\nrockname AB12\njustrelu\noisr\ndataok no\n"
