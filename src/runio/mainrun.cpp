@@ -191,7 +191,7 @@ void mainprogram()
     if (run.calcmode != 5 && !scriptset.autoexit) query("all done - hit return to exit");
     disposestore();
     if (run.calcmode == 5) dsfit::kalfitend();
-    if (scriptset.batch == 0 || scriptflags.dogminon) showelapsed();
+    if (scriptset.batchsw == 0 || scriptflags.dogminon) showelapsed();
     closefiles();
     std::exit(0);
 }

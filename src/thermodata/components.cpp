@@ -106,7 +106,7 @@ int compentry(const std::string& name)
 
 int atomsof(int entry)
 {
-    if (runio::scriptset.oxideunits) return 1;
+    if (runio::scriptset.compasoxides) return 1;
     return oxide(entry).oxcations + oxide(entry).oxoxygens;
 }
 
@@ -249,7 +249,7 @@ void countcomp()
             sat += x * a[ii];
         }
     };
-    const bool oxunits = runio::scriptset.oxideunits;
+    const bool oxunits = runio::scriptset.compasoxides;
     for (int p = 1; p <= ph.nss; ++p) {
         axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(p)];
         for (int e = 1; e <= s.n; ++e) {

@@ -95,7 +95,7 @@ void findspecials()
     ems.ih2o = emposition("H2O");
     ems.icrd = emposition("crd");
     ems.ifcrd = emposition("fcrd");
-    if (runio::scriptset.nseta > 0) ems.logaem = emposition(runio::scriptset.setaname[1]);
+    if (runio::scripttabs.nseta > 0) ems.logaem = emposition(runio::scripttabs.setaname[1]);
 }
 
 bool checkphasename(std::string& name, const std::string* names, bool noprompt, int& pos)

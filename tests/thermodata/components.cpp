@@ -122,7 +122,7 @@ TEST_F(Components, AtomsPerComponentAndOxideUnits)
     formulas({{"ky", {{Al, 2}, {Si, 1}, {O, 5}}}});
     thermodata::makeoxides();
     EXPECT_EQ(comps.compatoms[static_cast<std::size_t>(comp("Al2O3"))], 5);
-    runio::scriptset.oxideunits = true;
+    runio::scriptset.compasoxides = true;
     thermodata::makeoxides();
     EXPECT_EQ(comps.compatoms[1], 1);
     EXPECT_EQ(comps.compatoms[2], 1);
@@ -297,7 +297,7 @@ TEST_F(Components, FormulaSizesOfPhases)
     thermodata::countcomp();
     EXPECT_EQ(s.em[1].oxsum, 8.0);   // Al2SiO5: 8 atoms
     EXPECT_EQ(p.oxsum, 3.0);
-    runio::scriptset.oxideunits = true;
+    runio::scriptset.compasoxides = true;
     thermodata::countcomp();
     EXPECT_EQ(s.em[1].oxsum, 2.0);   // two oxides
     EXPECT_EQ(p.oxsum, 1.0);

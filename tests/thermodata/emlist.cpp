@@ -99,8 +99,8 @@ TEST_F(EmList, TooManyNamesStopTheRun)
 TEST_F(EmList, PositionsOfSpecialEndMembersAndExclusions)
 {
     working({"q", "H2O", "CO2", "crd", "fcrd"});
-    runio::scriptset.nseta = 1;
-    runio::scriptset.setaname[1] = "CO2";
+    runio::scripttabs.nseta = 1;
+    runio::scripttabs.setaname[1] = "CO2";
     ems.nexcl = 1;
     ems.exclem[1] = 2;
     thermodata::findspecials();
