@@ -44,3 +44,10 @@ struct Windows {
 extern Windows win;
 
 }  // namespace calcwindows
+
+namespace calcwindows {
+
+// " (max = n) ": the capacity a "too many" message ends with.
+std::string maxlabel(int n);
+
+}  // namespace calcwindows
