@@ -47,4 +47,11 @@ int makekeyword(const std::string& word, int& dqfkind);
 void readmodifiers(EmRec* em, PurePhase* pp, const std::string& loopcontext);
 void checkendmember(EmRec* em, PurePhase* pp);
 
+// The steps of the set-up after the reading.
+void applyxyzguesses();   // the script's starting guesses
+void setbounds();         // bounds, scaling and the range check of every variable
+void setupfluids();       // fluid and aqueous phases and the fluid species table
+void setvarlimits();      // variable-limit rows and linear site fractions
+void checkmodels();       // starting compositions, pure end-members
+
 }  // namespace axmodels

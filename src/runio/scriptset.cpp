@@ -5,11 +5,13 @@ namespace runio {
 
 ScriptFlags scriptflags;
 ScriptSet scriptset;
+ScriptTables scripttabs;
 
 void initscripts()
 {
     scriptflags = ScriptFlags{};
     scriptset = ScriptSet{};
+    scripttabs = ScriptTables{};
 }
 
 }  // namespace runio

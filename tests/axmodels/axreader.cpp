@@ -68,8 +68,11 @@ TEST_F(ExampleFile, OlivineBinarySymmetric)
     EXPECT_EQ(s.var[1].name, "x(ol)");
     EXPECT_DOUBLE_EQ(s.var[1].guess, 0.1);
     EXPECT_DOUBLE_EQ(s.var[1].sd, 0.02);
-    EXPECT_DOUBLE_EQ(s.var[1].lower, -1e20);
-    EXPECT_DOUBLE_EQ(s.var[1].upper, 1e20);
+    // bounded by its site fractions x and 1 - x, both strictly
+    EXPECT_DOUBLE_EQ(s.var[1].lower, 0.0);
+    EXPECT_DOUBLE_EQ(s.var[1].upper, 1.0);
+    EXPECT_EQ(s.var[1].lokind, 4);
+    EXPECT_EQ(s.var[1].hikind, 4);
     EXPECT_FALSE(s.var[1].isorder);
     EXPECT_FALSE(s.hasorder);
     EXPECT_FALSE(s.zeroguess);
@@ -204,8 +207,15 @@ TEST_F(ExampleFile, FeldsparPowersAndConstants)
 TEST_F(ExampleFile, FluidAndPurePhases)
 {
     const SolPhase& f = sol(5);
-    EXPECT_EQ(f.model, 0);
-    EXPECT_EQ(f.ngterm, 0);
+    // the fluid gets the built-in van Laar model over its species
+    EXPECT_TRUE(f.fluid);
+    EXPECT_EQ(f.model, 2);
+    EXPECT_EQ(f.ngterm, 1);
+    EXPECT_EQ(f.gterm[1], (std::array<int, 3>{1, 1, 2}));
+    EXPECT_EQ(f.em[1].fluidindex, 1);
+    EXPECT_EQ(f.em[2].fluidindex, 2);
+    EXPECT_EQ(f.h2opos, 1);
+    EXPECT_EQ(f.co2pos, 2);
     EXPECT_EQ(f.nw, 1);   // the W arrays are kept even for an ideal model
     EXPECT_DOUBLE_EQ(f.wa[1], 0.0);
     EXPECT_DOUBLE_EQ(f.wsd[1], 2.0);
@@ -312,8 +322,8 @@ TEST_F(Grammar, InteractionNamedInEitherOrderAndOldLayoutFlags)
     // an old-layout dataset takes the flag 0, or none at all
     axtest::readax(replaced(binary, "ol 2 1", "ol 2 0"));
     EXPECT_EQ(ph.nss, 1);
-    axtest::readax(replaced(binary, "ol 2 1 verbatim\nverbatim\n", "ol 2\n"));
-    EXPECT_TRUE(ph.prec1[1].noverbatim);
+    axtest::readax(replaced(binary, "ol 2 1 verbatim", "ol 2 verbatim"));
+    EXPECT_EQ(ph.nss, 1);
 }
 
 TEST_F(Grammar, PurePhaseForms)
