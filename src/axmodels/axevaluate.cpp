@@ -2,7 +2,7 @@
 // of a starting composition, and the window test of a calculation variable.
 #include <cmath>
 
-#include "axmodels/axmodels.h"
+#include "axmodels/axread.h"
 #include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
 
@@ -17,34 +17,37 @@ std::string inttext(int n)
     return s;
 }
 
-std::string rationaltext(int p, int q) { return q == 1 ? inttext(p) : inttext(p) + "/" + inttext(q); }
+// Pieces of a listing line go through the line writer's fields, so that an
+// expression too long for a line is cut and marked, never overrun.
+void put(const std::string& text, std::string& line) { runio::addfield(text, 0, line); }
 
 // One linear form of a product, as the listing writes it.
 void writeform(const XTerm& x, bool bracketed, const std::array<std::string, maxsolem + 1>& names,
                std::string& line)
 {
-    if (bracketed) line += "(";
-    if (x.p != 0) line += rationaltext(x.p, x.q);
+    if (bracketed) put("(", line);
+    if (x.p != 0) put(rationaltext(x.p, x.q), line);
     for (int l = 1; l <= x.n; ++l) {
         const auto ll = static_cast<std::size_t>(l);
         const int p = x.tp[ll], q = x.tq[ll];
         const bool negative = (p < 0) != (q < 0);
         if (l == 1 && x.p == 0)
-            line += negative ? "-" : "";
+            put(negative ? "-" : "", line);
         else
-            line += negative ? " - " : " + ";
+            put(negative ? " - " : " + ", line);
         const int ap = std::abs(p), aq = std::abs(q);
-        if (aq == 1) {
-            if (ap != 1) line += inttext(ap);
-        } else {
-            line += inttext(ap) + "/" + inttext(aq) + " ";
-        }
-        line += names[static_cast<std::size_t>(x.var[ll])];
+        if (aq != 1)
+            put(inttext(ap) + "/" + inttext(aq) + " ", line);
+        else if (ap != 1)
+            put(inttext(ap), line);
+        put(names[static_cast<std::size_t>(x.var[ll])], line);
     }
-    if (bracketed) line += ")";
+    if (bracketed) put(")", line);
 }
 
 }  // namespace
+
+std::string rationaltext(int p, int q) { return q == 1 ? inttext(p) : inttext(p) + "/" + inttext(q); }
 
 double evalpoly(const SfExpr& e, const double* x, int base)
 {
@@ -108,28 +111,27 @@ void writeexpression(const SfExpr& e, const std::string& name, int k, std::uint3
         const SXTerm& s = e.t[static_cast<std::size_t>(kk)];
         const double f = s.factor;
         if (f == 1.0) {
-            if (kk > 1) line += " + ";
+            if (kk > 1) put(" + ", line);
         } else if (e.n == 1) {
-            line += f < 0.0 ? "(" + runio::realstr(f, 2, true) + ")" : runio::realstr(f, 2, true);
-            line += " ";
+            put(f < 0.0 ? "(" + runio::realstr(f, 2, true) + ") " : runio::realstr(f, 2, true) + " ", line);
         } else {
             if (kk == 1)
-                line += f < 0.0 ? "-" : "";
+                put(f < 0.0 ? "-" : "", line);
             else
-                line += f < 0.0 ? " - " : " + ";
-            if (std::fabs(f) != 1.0) line += runio::realstr(std::fabs(f), 2, true);
+                put(f < 0.0 ? " - " : " + ", line);
+            if (std::fabs(f) != 1.0) put(runio::realstr(std::fabs(f), 2, true), line);
         }
         for (int j = 1; j <= s.n; ++j) {
             const XTerm& x = s.x[static_cast<std::size_t>(j)];
             if (x.n == 0) {
-                line += rationaltext(x.p, x.q);
+                put(rationaltext(x.p, x.q), line);
                 continue;
             }
             const int p1 = x.tp[1];
             const bool lonevariable = x.p == 0 && x.n == 1 && p1 >= 1;
             const bool bracketed = (s.n > 1 && !lonevariable) || (kk > 1 && x.p == 0 && p1 < 0);
             writeform(x, bracketed, names, line);
-            if (j < s.n) line += " ";
+            if (j < s.n) put(" ", line);
         }
     }
     runio::putstr(0, line, 1, mask);

@@ -12,8 +12,6 @@ namespace {
 using calcwindows::maxlabel;
 using runio::bomb;
 
-std::string ord(int n) { return runio::run.ordinals[static_cast<std::size_t>(n)]; }
-
 int readcount(const std::string& context)
 {
     readitem(context);
@@ -36,17 +34,6 @@ void readvariable(XTerm& x, int t, const std::string& where)
     x.var[static_cast<std::size_t>(t)] = v;
 }
 
-std::string rationaltext(int p, int q)
-{
-    std::string s;
-    runio::addrealshort(p, 0, s);
-    if (q != 1) {
-        s += "/";
-        runio::addrealshort(q, 0, s);
-    }
-    return s;
-}
-
 }  // namespace
 
 void readsfexpr(SfExpr& e, const std::string& context)
@@ -65,15 +52,15 @@ void readsfexpr(SfExpr& e, const std::string& context)
         s.n = m;
         for (int k = 1; k <= m; ++k) {
             XTerm& x = s.x[static_cast<std::size_t>(k)];
-            readitem("constant in " + ord(k) + " term" + context);
+            readitem("constant in " + ordinal(k) + " term" + context);
             runio::getrational(rd.kind, rd.item, x.p, x.q, rd.context);
-            const int nt = readcount("no of terms in " + ord(k) + " term" + context);
+            const int nt = readcount("no of terms in " + ordinal(k) + " term" + context);
             if (nt < 0) bomb("setup phases", "too few terms in x" + context, 0);
             if (nt > maxterms) bomb("setup phases", "too many terms in x" + context + maxlabel(maxterms), 0);
             if (nt == 0 && x.p == 0) bomb("setup phases", "zero term" + context, 0);
             x.n = nt;
             for (int t = 1; t <= nt; ++t) {
-                const std::string where = ord(t) + " of " + ord(k) + " term" + context;
+                const std::string where = ordinal(t) + " of " + ordinal(k) + " term" + context;
                 readitem("mult in " + where);
                 runio::getrational(rd.kind, rd.item, x.tp[static_cast<std::size_t>(t)],
                                    x.tq[static_cast<std::size_t>(t)], rd.context);
@@ -92,12 +79,12 @@ void printsxterms(const std::string& title, const SfExpr& e)
     runio::putstr(1, line, 1, msl);
     for (int j = 1; j <= e.n; ++j) {
         const SXTerm& s = e.t[static_cast<std::size_t>(j)];
-        line = "  " + ord(j) + " sxterm: nxterms = ";
+        line = "  " + ordinal(j) + " sxterm: nxterms = ";
         runio::addrealshort(s.n, 0, line);
         runio::putstr(0, line, 1, msl);
         for (int k = 1; k <= s.n; ++k) {
             const XTerm& x = s.x[static_cast<std::size_t>(k)];
-            line = "    " + ord(k) + " xterm: " + rationaltext(x.p, x.q);
+            line = "    " + ordinal(k) + " xterm: " + rationaltext(x.p, x.q);
             for (int t = 1; t <= x.n; ++t) {
                 const auto tt = static_cast<std::size_t>(t);
                 line += " " + rationaltext(x.tp[tt], x.tq[tt]) + " ";

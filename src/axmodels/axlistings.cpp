@@ -32,8 +32,6 @@ std::string abc(double a, double b, double c, bool signeda)
     return s;
 }
 
-std::string inttext(long long n) { return runio::inttext(n); }
-
 void listvariables(const SolPhase& s, std::uint32_t m)
 {
     if (s.nzeroed > 0) {
@@ -62,11 +60,11 @@ void listidealmixing(int k, std::uint32_t m)
         const double c = e.normconst;
         if (c != 1.0) {
             if (std::fabs(c - std::nearbyint(c)) < 1e-4) {
-                line += inttext(static_cast<long long>(std::nearbyint(c)));
+                line += runio::inttext(static_cast<long long>(std::nearbyint(c)));
             } else if (e.constrational) {
                 long long p, q;
                 runio::real2rational(p, q, c);
-                line += inttext(p) + "/" + inttext(q) + " ";
+                line += runio::inttext(p) + "/" + runio::inttext(q) + " ";
             } else {
                 line += runio::realstr(c, 4, true) + " ";
             }
@@ -79,9 +77,9 @@ void listidealmixing(int k, std::uint32_t m)
             if (term.p == 1 && term.q == 1) continue;
             line += "^";
             if (term.q != 1)
-                line += "(" + inttext(term.p) + "/" + inttext(term.q) + ")";
+                line += "(" + runio::inttext(term.p) + "/" + runio::inttext(term.q) + ")";
             else
-                line += inttext(term.p);
+                line += runio::inttext(term.p);
         }
         putstr(0, line, 1, m);
     }
@@ -135,8 +133,8 @@ void listmade(const SolPhase& s, std::uint32_t m)
             else
                 line += num < 0 ? " - " : " + ";
             if (std::abs(num) != mk.divisor) {
-                line += inttext(std::abs(num));
-                if (mk.divisor > 1) line += "/" + inttext(mk.divisor);
+                line += runio::inttext(std::abs(num));
+                if (mk.divisor > 1) line += "/" + runio::inttext(mk.divisor);
                 line += " ";
             }
             const int kind = mk.kind[jj];
@@ -291,7 +289,7 @@ void printwtable(int k)
             const auto jj = static_cast<std::size_t>(j);
             if (j > 1) line += " + ";
             runio::addrealshort(e.make.num[jj], 0, line);
-            if (e.make.divisor > 1) line += "/" + inttext(e.make.divisor);
+            if (e.make.divisor > 1) line += "/" + runio::inttext(e.make.divisor);
             line += " " + e.make.cname[jj];
         }
     }

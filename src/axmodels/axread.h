@@ -30,6 +30,9 @@ struct AxReader {
 };
 extern AxReader rd;
 
+inline std::string ordinal(int n) { return runio::run.ordinals[static_cast<std::size_t>(n)]; }
+std::string rationaltext(int p, int q);   // "p", or "p/q" when q is not 1
+
 void openaxfile();                      // heading lines, then the file opened on the shared input
 void startreading();                    // first line with words; "not enough in file" when none
 void readitem(const std::string& context);

@@ -16,7 +16,6 @@ namespace {
 using calcwindows::maxlabel;
 using runio::bomb;
 
-std::string ord(int n) { return runio::run.ordinals[static_cast<std::size_t>(n)]; }
 std::string num(int n) { return runio::inttext(n); }
 
 // The look-ahead: the next word of the line, else the first word of the next
@@ -179,7 +178,7 @@ void readvariables(SolPhase& s)
 {
     for (int i = 1; i <= s.nvar; ++i) {
         XyzVar& v = s.var[static_cast<std::size_t>(i)];
-        readitem(ord(i) + " variable name");
+        readitem(ordinal(i) + " variable name");
         v.name = expectname(rd.kind, rd.item, rd.context);
         rd.shortnames[static_cast<std::size_t>(i)] = shortname(v.name);
         readitem("guess for " + v.name);
@@ -270,7 +269,7 @@ void readsitefractions(SolPhase& s)
     if (nsf > maxsf) bomb("setup phases", "too many  sf vars for " + s.name + maxlabel(maxsf), 0);
     s.nsf = nsf;
     for (int k = 1; k <= nsf; ++k) {
-        readitem("name of " + ord(k) + " sf var");
+        readitem("name of " + ordinal(k) + " sf var");
         s.sfname[static_cast<std::size_t>(k)] = expectname(rd.kind, rd.item, rd.context);
         readsfexpr(s.sf[static_cast<std::size_t>(k)], " in " + s.sfname[static_cast<std::size_t>(k)]);
     }
@@ -289,11 +288,11 @@ void readidealterm(SolPhase& s, EmRec& e)
     e.largestpower = 1;
     for (int t = 1; t <= m; ++t) {
         IdealTerm& term = e.term[static_cast<std::size_t>(t)];
-        readitem("name for " + ord(t) + " sf term in tmf for " + e.name);
+        readitem("name for " + ordinal(t) + " sf term in tmf for " + e.name);
         if (rd.kind != kindname) bomb("setup phases", rd.item + " not a " + rd.context, 0);
         if (!runio::posinlist(rd.item, s.sfname.data(), s.nsf, term.sf))
             bomb("setup phases", rd.item + " not a sf name: " + rd.context, 0);
-        readitem(" power for " + ord(t) + " sf term in tmf for " + e.name);
+        readitem(" power for " + ordinal(t) + " sf term in tmf for " + e.name);
         runio::getrational(rd.kind, rd.item, term.p, term.q, rd.context);
         // the power as a whole number, truncated towards zero
         if (term.p / term.q > e.largestpower) e.largestpower = term.p / term.q;
@@ -329,7 +328,7 @@ void readsolphase(const std::string& name)
 
     EntryNames names;
     for (int i = 1; i <= s.n; ++i) {
-        readitem("name of " + ord(i) + " p var");
+        readitem("name of " + ordinal(i) + " p var");
         names.prop[static_cast<std::size_t>(i)] = expectname(rd.kind, rd.item, rd.context);
         readsfexpr(s.prop[static_cast<std::size_t>(i)], " in " + names.prop[static_cast<std::size_t>(i)]);
     }
@@ -536,7 +535,7 @@ void readaxentries()
     while (rd.nextkind != kindend) {
         if (ph.nph + 1 > maxphases) bomb("setup phases", "too many phases" + maxlabel(maxphases), 0);
         ++ph.nph;
-        readitem("name for " + ord(ph.nph) + " phase");
+        readitem("name for " + ordinal(ph.nph) + " phase");
         const std::string name = expectname(rd.kind, rd.item, rd.context);
         showprogress(name);
         bool solution = false;

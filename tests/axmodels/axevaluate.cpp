@@ -130,6 +130,26 @@ TEST_F(Written, ExpressionTexts)
     EXPECT_EQ(written(expr({product(1.0, {form(1, 2, {}), form(0, 1, {{1, 1, 1}})})}), "e"), "   e = 1/2x\n");
 }
 
+TEST_F(Written, LongExpressionIsCutAndMarked)
+{
+    // 24 products of (1 - x - y)(x + y): far past the 250 characters of a line
+    std::vector<SXTerm> products(24, product(1.0, {form(1, 1, {{-1, 1, 1}, {-1, 1, 2}}), form(0, 1, {{1, 1, 1}, {1, 1, 2}})}));
+    const std::string text = written(expr(products), "long");
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text[text.size() - 2], '\xA4');
+    EXPECT_LE(text.size(), 252u);
+    EXPECT_EQ(text.compare(0, 34, "   long = (1 - x - y) (x + y) + (1"), 0) << text;
+}
+
+TEST_F(Written, ExpressionCountsForChecking)
+{
+    const std::string text = axtest::captured(runio::chlog, [] { printsxterms("p(py)", pyrope); });
+    EXPECT_EQ(text, "\np(py):  nsxterms = 1\n"
+                    "  1st sxterm: nxterms = 2\n"
+                    "    1st xterm: 1 -1 1\n"
+                    "    2nd xterm: 1 -1 2\n");
+}
+
 TEST_F(Written, ShortNames)
 {
     std::array<std::string, maxsolem + 1> names{};

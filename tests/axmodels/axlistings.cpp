@@ -100,7 +100,8 @@ TEST_F(Listing, OrderVariableRangeAndMadeEndMember)
               "  W(en,fm) = 4.5\n"
               "  W(fs,fm) = 4.2\n"
               "\n \"make\" end-members\n"
-              "  fm = 1/2 en + 1/2 fs - 6.6 + 0.0022 T + 0.015 P\n"
+              "  fs = fa + q\n"
+              "  fm = 1/2 en + 1/2 fa + 1/2 q - 6.6 + 0.0022 T + 0.015 P\n"
               "\n");
 }
 
@@ -200,11 +201,26 @@ TEST_F(Listing, CompactTableOnTheScreen)
         << pl;
 }
 
+TEST_F(Listing, CompactTableOfPerturbedDqfs)
+{
+    axtest::readax(axtest::exampleax());
+    EmRec& fm = ph.prec1[2].em[3];
+    fm.dqfperturbed[1] = fm.dqfperturbed[3] = true;
+    fm.slots[thermodata::sH] = -12.5;
+    fm.slots[thermodata::sV] = 1.5;
+    const std::string t = axtest::captured(runio::chout, [] { printwtable(2); });
+    EXPECT_NE(t.find("\n             fm      fs = 1 fa + 1 q;  fm = 1/2 en + 1/2 fa + 1/2 q\n"
+                     "  H      -12.50\n"
+                     "  V      1.5000\n"),
+              std::string::npos)
+        << t;
+}
+
 TEST_F(Listing, CompactTableBlocksOfFifteen)
 {
     // a symmetric phase of 7 end-members has 21 pairs: blocks of 15 and 6
     std::string text = "big 7 1 verbatim\nverbatim\n";
-    const char* names[] = {"fo", "fa", "en", "fs", "py", "alm", "gr"};
+    const char* names[] = {"fo", "fa", "en", "q", "py", "alm", "gr"};
     for (int v = 1; v <= 6; ++v) text += "x" + std::to_string(v) + "(b) 0.1\n";
     text += "p(fo) 1 1 1 6 -1 1 -1 2 -1 3 -1 4 -1 5 -1 6\n";
     for (int v = 1; v <= 6; ++v) text += "p(" + std::string(names[v]) + ") 1 1 0 1 1 " + std::to_string(v) + "\n";
@@ -219,7 +235,7 @@ TEST_F(Listing, CompactTableBlocksOfFifteen)
     const std::string t = axtest::captured(runio::chout, [] { printwtable(1); });
     EXPECT_EQ(pmtest::countof(t, "  W  "), 1);
     // the second block: the 6 pairs left, its label row led by five blanks
-    EXPECT_NE(t.find("\n          fs-py    fs-alm     fs-gr    py-alm     py-gr    alm-gr\n"
+    EXPECT_NE(t.find("\n           q-py     q-alm      q-gr    py-alm     py-gr    alm-gr\n"
                      "          7.000     8.000     9.000     9.000    10.000    11.000\n"),
               std::string::npos)
         << t;

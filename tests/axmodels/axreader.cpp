@@ -142,13 +142,22 @@ TEST_F(ExampleFile, OrthopyroxeneOrderAndMadeEndMember)
     EXPECT_EQ(fm.nterms, 2);
     EXPECT_EQ(fm.term[1].sf, 1);
     EXPECT_EQ(fm.term[2].sf, 4);
-    ASSERT_EQ(fm.make.count, 2);
+    ASSERT_EQ(fm.make.count, 3);
     EXPECT_EQ(fm.make.divisor, 2);
     EXPECT_EQ(fm.make.cname[1], "en");
-    EXPECT_EQ(fm.make.cname[2], "fs");
+    EXPECT_EQ(fm.make.cname[2], "fa");
+    EXPECT_EQ(fm.make.cname[3], "q");
     EXPECT_EQ(fm.make.num[1], 1);
     EXPECT_EQ(fm.make.num[2], 1);
+    EXPECT_EQ(fm.make.num[3], 1);
     EXPECT_EQ(fm.make.kind[1], 4);
+    // fs is made without a DQF
+    const EmRec& fs = s.em[2];
+    ASSERT_EQ(fs.make.count, 2);
+    EXPECT_EQ(fs.make.divisor, 1);
+    EXPECT_EQ(fs.make.cname[1], "fa");
+    EXPECT_EQ(fs.make.num[2], 1);
+    EXPECT_DOUBLE_EQ(fs.dqfa, 0.0);
     EXPECT_EQ(fm.dqfkind, 0);
     EXPECT_DOUBLE_EQ(fm.dqfa, -6.6);
     EXPECT_DOUBLE_EQ(fm.dqfb, 0.0022);

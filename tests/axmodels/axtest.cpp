@@ -22,8 +22,8 @@ namespace fs = std::filesystem;
 
 namespace axtest {
 
-const std::vector<std::string> examplenames = {"fo", "fa", "en", "fs", "py", "alm", "gr", "ab", "an",
-                                               "san", "q", "ky", "sill", "and", "mt", "H2O", "CO2"};
+const std::vector<std::string> examplenames = {"fo", "fa", "en", "py", "alm", "gr", "ab", "an", "san",
+                                               "q", "ky", "sill", "and", "mt", "H2O", "CO2"};
 
 const std::string binary =
     "ol 2 1 verbatim\nverbatim\n x(ol) 0.3\n p(fo) 1 1 1 1 -1 x\n p(fa) 1 1 0 1 1 x\n"
