@@ -22,9 +22,13 @@ constexpr int maxmakeconst = 6;    // constituents of a made end-member
 constexpr int maxsxterms = 24;     // products in one expression
 constexpr int maxxterms = 4;       // linear forms in one product
 constexpr int maxterms = 12;       // variable terms in one linear form
-constexpr int maxverbatim = 50;    // verbatim lines kept per phase
+constexpr int maxverbatim = 50;    // verbatim lines kept per phase, the two "#" lines included
+constexpr int maxheader = 50;      // header lines of the a-x file, the two "#" lines included
+constexpr int maxkeptline = 150;   // characters kept of a header or verbatim line
 constexpr int maxvarlim = 22;      // variable-limit rows of one phase
 constexpr int maxfluidspecies = 12;
+constexpr int nfluidspecies = 8;   // species of the built-in fluid model
+constexpr int maxint16 = 32767;    // numerators and divisors are kept within 16 bits
 
 // ---------------------------------------------------------------- expressions
 struct XTerm {                      // p/q + sum of (p_m/q_m) x[var_m]
@@ -72,7 +76,7 @@ struct EmRec {
     double oxsum = 0.0;
     double dqfa = 0.0, dqfb = 0.0, dqfc = 0.0;         // G increment a + bT + cP (kJ)
     int dqfkind = 0;                                    // 0 DQF, 1 make, 2 mod, 3 od, 4 tran, 5 rcal
-    std::array<bool, 4> dqfperturbed{};
+    std::array<bool, 4> dqfperturbed{};                // parts a, b, c (1..3)
     thermodata::TdRow slots{};
     std::vector<double> covrow;                        // 1..400, sized when used
     int largestpower = 1;
@@ -87,7 +91,7 @@ struct XyzVar {
     double lower = -1e20, upper = 1e20;
     bool isorder = false;
     double scale = 1.0, offset = 0.0, typsize = 1.0;
-    int lokind = 0, hikind = 0;
+    int lokind = 0, hikind = 0;     // 1 inclusive, 4 strict
     bool fixed = false;
     int loopindex = 0;
 };
@@ -138,7 +142,7 @@ struct SolPhase {
 };
 
 struct PurePhase {
-    std::string name;
+    std::string name = "unset";
     std::string emname;
     bool modeflag = false;
     int modeloop = 0;
@@ -173,8 +177,42 @@ struct Phases {
 };
 extern Phases ph;
 
+// What the last reading of the a-x file leaves besides the phases.
+struct AxFileInfo {
+    int naxheader = 0;                                  // 0: the file has no header block
+    std::array<std::string, maxheader + 1> axheader{};  // lines 1 and naxheader are "#"
+    std::string axfilename;                             // full name of the a-x file
+    std::array<std::string, 4> runinfo{};               // heading lines 1..3 of the run
+    double wsddefault = 2.0;                            // default uncertainty of an interaction energy (kJ)
+};
+extern AxFileInfo axinfo;
+
 // The recipe of a made end-member: phase ph < 1 names pure phase e, otherwise
 // end-member e of solution phase ph.
 const MakeRecipe& reciperef(int phase, int entry);
+
+// ---------------------------------------------------------------- reading and set-up
+void setupphases();       // reads the a-x file and sets up every phase of it
+void readaxentries();     // the reading part: header block and every phase entry
+void contractphase(int k);
+bool emabsent(SfExpr& e, const std::array<bool, maxsolem + 1>& zeroed);
+void setvarlim(const SfExpr& e, int j, int k, int n, SolPhase& s);
+
+// ---------------------------------------------------------------- evaluation and printing
+// Value of an expression; x is 1-based and variable v of the phase is read
+// from x[v + base - 1].
+double evalpoly(const SfExpr& e, const double* x, int base);
+bool legalcomp(int k);
+void shortvarnames(int k, std::array<std::string, maxsolem + 1>& names);
+std::string shortname(const std::string& varname);
+void writeexpression(const SfExpr& e, const std::string& name, int k, std::uint32_t mask);
+void writephaselist(const std::vector<bool>& selected);
+bool inrange(int code, double value);
+void printsxterms(const std::string& title, const SfExpr& e);
+
+// ---------------------------------------------------------------- listings
+void printaxnum(int n, std::string& buffer, double x);
+void printaxmodel(int k);
+void printwtable(int k);
 
 }  // namespace axmodels

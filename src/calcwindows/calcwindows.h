@@ -48,3 +48,10 @@ void writereactionlists(bool& anyreactions);
 void writecmatrix();
 
 }  // namespace calcwindows
+
+namespace calcwindows {
+
+// " (max = n) ": the capacity a "too many" message ends with.
+std::string maxlabel(int n);
+
+}  // namespace calcwindows

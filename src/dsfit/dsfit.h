@@ -8,6 +8,7 @@ namespace dsfit {
 
 struct FitSettings {
     std::string pmdssuffix;   // suffix of the fit's script, output and csv files
+    std::string axsuffix;     // the fit's a-x file is "ds-ax" + axsuffix + ".txt"
 };
 extern FitSettings fitprefs;
 
