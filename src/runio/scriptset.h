@@ -16,6 +16,7 @@ struct ScriptSet {
     bool strictscripting = false;   // problems with info items are fatal
     bool autoexit = false;          // no question after a pass, no wait at the end
     int batch = 1;                  // switch of "batch": 0 when in force
+    int debuglevel = 1;             // 0..5: how much the calculations trace
 };
 extern ScriptSet scriptset;
 

@@ -80,9 +80,6 @@ struct Components {
 };
 extern Components comps;
 
-// ---------------------------------------------------------------- Gibbs energy
-// The Gibbs energy (kJ) of end-member k at P (kbar) and T (K).
-void gem(int k, double& g, double p, double t);
-void gemmake(int k, double& g, double p, double t);
+// The Gibbs energy of end-members and reactions: thermodata/gibbs.h.
 
 }  // namespace thermodata
