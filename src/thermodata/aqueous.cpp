@@ -15,28 +15,6 @@ namespace {
 
 constexpr int tracelevel = 5;   // debuglevel at which the terms are written out
 
-// Molar volume and dielectric constant of the solvent, renormalised to
-// H2O + CO2 = 1.
-void solvent(double p, double t, double xco2, double xh2o, double& xc, double& xw, double& v, double& eps)
-{
-    xc = xco2 / (xco2 + xh2o);
-    xw = xh2o / (xco2 + xh2o);
-    v = fluidvolume(p, t, xc, xw);
-    eps = dielectric(p, t, xc, xw, v);
-}
-
-void traceline(double xc, double xw, double ionic, const std::string& rest)
-{
-    std::string line = "xco2 = ";
-    runio::addreal(xc, 4, false, 0, line);
-    line += ", xh2o = ";
-    runio::addreal(xw, 4, false, 0, line);
-    line += ", I = ";
-    runio::addreal(ionic, 5, true, 0, line);
-    line += rest;
-    runio::putstr(0, line, 1, runio::msol);
-}
-
 }  // namespace
 
 double kirkwoodg(double p, double t, double xco2, double xh2o, double v)
@@ -58,40 +36,29 @@ double dielectric(double p, double t, double xco2, double xh2o, double v)
 
 double dhsolute(double p, double t, double xco2, double xh2o, double ionic, double zz)
 {
-    double xc, xw, v, eps;
-    solvent(p, t, xco2, xh2o, xc, xw, v, eps);
+    // The solvent renormalised to H2O + CO2 = 1.
+    const double xc = xco2 / (xco2 + xh2o), xw = xh2o / (xco2 + xh2o);
+    const double v = fluidvolume(p, t, xc, xw);
+    const double eps = dielectric(p, t, xc, xw, v);
     const double s = 1.0 / std::sqrt(1e-5 * v * eps * t);
     const double a = 57674.4 * s / (eps * t);
     const double b = 15902100000.0 * s;
     // Extended Debye-Hueckel with an ion size of 4.5 angstrom.
     const double result = -a * zz * std::sqrt(ionic) / (1.0 + 4.5e-10 * b * std::sqrt(ionic));
     if (runio::scriptset.debuglevel == tracelevel) {
-        std::string rest = ", A = ";
-        runio::addreal(a, 8, false, 0, rest);
-        rest += ", B x 10^-10 = ";
-        runio::addreal(b * 1e-10, 8, false, 0, rest);
-        rest += ", DH(solute) = ";
-        runio::addreal(result, 5, true, 0, rest);
-        traceline(xc, xw, ionic, rest);
-    }
-    return result;
-}
-
-double dhsolvent(double p, double t, double xco2, double xh2o, double ionic)
-{
-    double xc, xw, v, eps;
-    solvent(p, t, xco2, xh2o, xc, xw, v, eps);
-    const double s = 1.0 / std::sqrt(10.0 * v * eps * t);
-    const double a = 7745380.0 * s / (eps * t);
-    const double y = 9.72795e-07 * s * std::sqrt(ionic);
-    const double y3 = y * y * y;
-    const double result = 0.016461 * a * y3 * (3.0 / y3) * ((1.0 + y) - 1.0 / (1.0 + y) - 2.0 * std::log(1.0 + y));
-    if (runio::scriptset.debuglevel == tracelevel) {
-        std::string rest = ", A = ";
-        runio::addreal(a, 5, true, 0, rest);
-        rest += ", DH(solvent) = ";
-        runio::addreal(result, 5, true, 0, rest);
-        traceline(xc, xw, ionic, rest);
+        std::string line = "xco2 = ";
+        runio::addreal(xc, 4, false, 0, line);
+        line += ", xh2o = ";
+        runio::addreal(xw, 4, false, 0, line);
+        line += ", I = ";
+        runio::addreal(ionic, 5, true, 0, line);
+        line += ", A = ";
+        runio::addreal(a, 8, false, 0, line);
+        line += ", B x 10^-10 = ";
+        runio::addreal(b * 1e-10, 8, false, 0, line);
+        line += ", DH(solute) = ";
+        runio::addreal(result, 5, true, 0, line);
+        runio::putstr(0, line, 1, runio::msol);
     }
     return result;
 }

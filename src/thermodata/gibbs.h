@@ -74,7 +74,8 @@ double fluidvolume(double p, double t, double xco2, double xh2o);
 // log10 of the Debye-Hueckel activity coefficient of a solute of charge
 // factor zz at ionic strength ionic in an H2O-CO2 solvent.
 double dhsolute(double p, double t, double xco2, double xh2o, double ionic, double zz);
-double dhsolvent(double p, double t, double xco2, double xh2o, double ionic);
+// Dielectric constant of the solvent of molar volume v (kJ/kbar), and the
+// Kirkwood correlation factor it is built on.
 double dielectric(double p, double t, double xco2, double xh2o, double v);
 double kirkwoodg(double p, double t, double xco2, double xh2o, double v);
 
