@@ -4,6 +4,7 @@
 // (CORK: a modified Redlich-Kwong volume by Newton iteration plus a virial
 // term at high pressure) for the older one. Other gases use a
 // corresponding-states CORK from their critical constants.
+#include <array>
 #include <cmath>
 
 #include "runio/runio.h"
@@ -57,6 +58,26 @@ struct PSState {
         const double d = c[2] + rho * (c[3] + rho * (c[4] + rho * (c[5] + rho * c[6])));
         return std::log(rho) + c[1] * rho + (1.0 / d - 1.0 / c[2]) - (c[7] / c[8]) * (std::exp(-c[8] * rho) - 1.0) -
                (c[9] / c[10]) * (std::exp(-c[10] * rho) - 1.0) + pbar / (rbar * t * rho) + std::log(rbar * t) - 1.0;
+    }
+
+    // Sign changes of the residual on a coarse scan of volume up to limit
+    // (cm3), at most three; returns their count.
+    int bracketroots(double limit, std::array<double, 4>& lo, std::array<double, 4>& hi) const
+    {
+        int nint = 0;
+        const double step = (limit - scanstart) / scansteps;
+        double va = scanstart, fa = funcx(va);
+        for (int i = 1; i <= scansteps && nint < 3; ++i) {
+            const double vb = va + step, fb = funcx(vb);
+            if (fa * fb < 0.0) {
+                ++nint;
+                lo[static_cast<std::size_t>(nint)] = va;
+                hi[static_cast<std::size_t>(nint)] = vb;
+            }
+            va = vb;
+            fa = fb;
+        }
+        return nint;
     }
 
     // Bisection from the end whose residual is negative, keeping that side.
@@ -243,21 +264,8 @@ void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, doubl
     const PSState s{pbar, t, c};
     const double limit = v;
 
-    // bracketroots: sign changes of the residual on a coarse scan of volume.
     std::array<double, 4> lo{}, hi{};
-    int nint = 0;
-    const double step = (limit - scanstart) / scansteps;
-    double va = scanstart, fa = s.funcx(va);
-    for (int i = 1; i <= scansteps && nint < 3; ++i) {
-        const double vb = va + step, fb = s.funcx(vb);
-        if (fa * fb < 0.0) {
-            ++nint;
-            lo[static_cast<std::size_t>(nint)] = va;
-            hi[static_cast<std::size_t>(nint)] = vb;
-        }
-        va = vb;
-        fa = fb;
-    }
+    const int nint = s.bracketroots(limit, lo, hi);
     if (nint == 0) runio::bomb("sterner-pitzer", "no bracket", 0);
 
     double root;
