@@ -39,22 +39,22 @@ void setup()
         thermodata::ems.emname[static_cast<std::size_t>(k)] = name;
         thermodata::ems.td[static_cast<std::size_t>(k)] = r;
     };
-    put(solid, "py", baserow({-6281.0, 0.2665, 11.31, 0.633, 0.0, -5196.1, -4.315, 2.37e-5, 1740.0, 4.05, -0.0023, 430.0}));
-    put(melt, "pyL", baserow({-6410.0, 0.31, 12.9, 0.79, 0.0, 0.0, 0.0, 7.5e-5, 370.0, 6.2, -0.017, 0.0, -0.06}));
-    TdRow l = baserow({-911.0, 0.0417, 2.27, 0.093, -6.2e-7, -705.0, -0.72, 0.6e-5, 735.0, 5.9, -0.008, 525.0});
-    l[thermodata::sTc] = 848.0;
-    l[thermodata::sSmax] = 0.0049;
-    l[thermodata::sVmax] = 0.118;
+    put(solid, "gt", baserow({-6200.0, 0.275, 11.5, 0.610, 0.0, -4800.0, -4.10, 2.5e-5, 1700.0, 4.2, -0.0025, 440.0}));
+    put(melt, "gtL", baserow({-6400.0, 0.31, 12.9, 0.79, 0.0, 0.0, 0.0, 7.5e-5, 370.0, 6.2, -0.017, 0.0, -0.06}));
+    TdRow l = baserow({-905.0, 0.0440, 2.30, 0.088, -4.0e-7, -650.0, -0.65, 0.6e-5, 760.0, 5.5, -0.0072, 500.0});
+    l[thermodata::sTc] = 850.0;
+    l[thermodata::sSmax] = 0.0050;
+    l[thermodata::sVmax] = 0.12;
     put(landau, "qz", l);
-    TdRow b = baserow({-3935.0, 0.207, 10.0, 0.452, -1.3e-5, -1275.9, -3.95, 2.4e-5, 540.0, 4.0, -0.0074, 480.0});
+    TdRow b = baserow({-3900.0, 0.215, 10.2, 0.430, -1.0e-5, -1200.0, -3.70, 2.6e-5, 560.0, 4.3, -0.0077, 470.0});
     b[thermodata::sBWdH] = 10.0;
     b[thermodata::sBWdHv] = 0.1;
     b[thermodata::sBWW] = 8.0;
     b[thermodata::sBWWv] = 0.05;
     b[thermodata::sBWn] = 2.0;
     put(braggwilliams, "ab", b);
-    put(water, "H2O", baserow({-241.8, 0.1888, 0.0, 0.0401, 8.66e-6, 487.5, -0.251}));
-    put(carbondioxide, "CO2", baserow({-393.5, 0.2138, 0.0, 0.0878, -2.64e-6, 706.4, -0.999}));
+    put(water, "H2O", baserow({-240.0, 0.190, 0.0, 0.0410, 8.0e-6, 450.0, -0.260}));
+    put(carbondioxide, "CO2", baserow({-390.0, 0.215, 0.0, 0.0850, -2.0e-6, 650.0, -0.950}));
 }
 
 constexpr std::array<double, 8> pgrid = {0.01, 0.03, 0.1, 1.0, 5.0, 10.0, 20.0, 40.0};   // kbar

@@ -285,6 +285,19 @@ void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, doubl
     rtlnf = rfugacity * t * s.calclnf(root);
 }
 
+namespace {
+
+// dV/dP (kJ/kbar per kbar) of a Pitzer-Sterner fluid at its volume v
+// (kJ/kbar), from the slope of the equation there.
+double psslope(const PSCoefs& c, double v, double t)
+{
+    const double vcm3 = 10.0 * v, h = 1e-6 * vcm3;
+    const double dpdv = (pspressure(vcm3 + h, t, c) - pspressure(vcm3 - h, t, c)) / (2.0 * h);   // bar per cm3
+    return 100.0 / dpdv;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- the fluids
 
 void h2oeos(double& v, double& rtlnf, double p, double t)
@@ -331,16 +344,26 @@ double fluidvolume(double p, double t, double xco2, double xh2o)
         h2oeos(vw, unused, p, t);
         return vw;
     }
-    // The mixing volume from the pressure derivative of a van Laar-like
-    // excess term, 21/V of the mixture, by a forward difference.
-    constexpr double dp = 0.0001;
-    double vc2, vw2;
+    // The excess volume: the pressure derivative of an excess Gibbs energy
+    // 21 xCO2 xH2O / V of the ideal mixture (kJ).
     co2eos(vc, unused, p, t);
     h2oeos(vw, unused, p, t);
+    const double vmix = xco2 * vc + xh2o * vw;
+    if (ds.dsgen6) {
+        // The scanned roots carry an absolute tolerance of 0.001 cm3, which a
+        // difference over 1e-4 kbar turns into noise as large as the excess
+        // itself: dV/dP comes from the slope of each equation at its root.
+        PSCoefs cc, cw;
+        psco2coefs(t, cc);
+        psh2ocoefs(t, cw);
+        const double dvmix = xco2 * psslope(cc, vc, t) + xh2o * psslope(cw, vw, t);
+        return vmix - 21.0 * xco2 * xh2o * dvmix / (vmix * vmix);
+    }
+    constexpr double dp = 0.0001;
+    double vc2, vw2;
     co2eos(vc2, unused, p + dp, t);
     h2oeos(vw2, unused, p + dp, t);
-    return xco2 * vc + xh2o * vw +
-           21.0 * xco2 * xh2o * (1.0 / (xco2 * vc2 + xh2o * vw2) - 1.0 / (xco2 * vc + xh2o * vw)) / dp;
+    return vmix + 21.0 * xco2 * xh2o * (1.0 / (xco2 * vc2 + xh2o * vw2) - 1.0 / vmix) / dp;
 }
 
 }  // namespace thermodata

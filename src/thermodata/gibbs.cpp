@@ -23,22 +23,20 @@ const double sqrtt0 = std::sqrt(tref);
 const double invt0sq = 1.0 / (tref * tref);
 const double invsqrtt0 = 1.0 / std::sqrt(tref);
 
-// The fit's experiment number shown in the thermal-pressure diagnostic; the
-// dataset fit will supply its own, outside it this is always 1.
+// Experiment number of the dataset fit shown in the thermal-pressure
+// diagnostic: 1 outside the fit.
 constexpr int expnooutsidefit = 1;
 
 // A non-integer power, as exp(y ln x) throughout (a negative base gives NaN,
 // which the caller then sees in G).
 inline double rpow(double x, double y) { return std::exp(y * std::log(x)); }
 
-inline bool isblankbyte(char ch) { return ch == ' ' || ch == '\t' || ch == '\xCA'; }
-
 // The name without the blanks that fill dataset names to 8 characters.
 std::string_view corename(const std::string& s)
 {
     std::size_t first = 0, last = s.size();
-    while (first < last && isblankbyte(s[first])) ++first;
-    while (last > first && isblankbyte(s[last - 1])) --last;
+    while (first < last && runio::isblankchar(s[first])) ++first;
+    while (last > first && runio::isblankchar(s[last - 1])) --last;
     return std::string_view(s).substr(first, last - first);
 }
 
@@ -129,7 +127,8 @@ double volumeterm(const TdRow& r, bool liquid, std::string_view name, double p, 
 
     if (liquid)
         return v0 * std::exp(r[sAlpha0] * (t - tref)) *
-               ((p - pref) * (1.0 - a) + a * (rpow(1.0 + pref * b, 1.0 - c) - rpow(1.0 + b * p, 1.0 - c)) / (b * (c - 1.0))) /
+               ((p - pref) * (1.0 - a) +
+                a * (rpow(1.0 + pref * b, 1.0 - c) - rpow(1.0 + b * p, 1.0 - c)) / (b * (c - 1.0))) /
                norm;
 
     // Thermal pressure from an Einstein model: it vanishes at 298.15 K, so the
@@ -292,8 +291,8 @@ void gem(int k, double& g, double p, double t)
     else if (r[sSmax] > 0.0)
         go = landauterm(r, p, t);
 
-    // The fit's experiments switch the channel-fluid term on one by one; until
-    // the fit supplies that switch it stays off there.
+    // In the dataset fit only experiments that ask for the channel fluid
+    // carry it, and none does unless the fit says so.
     double gc = 0.0;
     if ((name == "crd" || name == "fcrd") && runio::run.calcmode != 1 && !fit)
         gc = cordieriteterm(xco2, xh2o, p, t);

@@ -37,6 +37,8 @@ inline void resettables()
     td::ds.dsgen6 = true;
     runio::run.calcmode = 0;
     runio::scriptset.debuglevel = 1;
+    runio::chans.chanset = 0;
+    runio::prefs.wrapscreen = true;
     calcwindows::win.fluidtype = 0;
     calcwindows::rxns.r.assign(calcwindows::maxrxn + 1, {});
     axmodels::ph.prec0.assign(axmodels::maxphases + 1, axmodels::PurePhase{});
@@ -87,7 +89,7 @@ inline TdRow makerow(std::initializer_list<double> values)
 // alpha0 1/K, kappa0 kbar, kappa0', kappa0'' 1/kbar, theta K, dkappa0/dT).
 inline TdRow solidrow()   // an olivine-like orthosilicate, 7 atoms
 {
-    return makerow({-2170.5, 0.0947, 4.37, 0.235, 1.5e-6, -600.0, -1.87, 2.8e-5, 1280.0, 3.9, -0.0030, 530.0, 0.0});
+    return makerow({-2150.0, 0.0930, 4.40, 0.228, 2.0e-6, -550.0, -1.80, 2.9e-5, 1250.0, 4.1, -0.0033, 540.0, 0.0});
 }
 inline TdRow liquidrow()   // its melt
 {
@@ -95,7 +97,7 @@ inline TdRow liquidrow()   // its melt
 }
 inline TdRow landaurow()   // a silica polymorph with a displacive transition
 {
-    TdRow r = makerow({-911.2, 0.0418, 2.265, 0.0935, -6.0e-7, -700.0, -0.72, 0.5e-5, 740.0, 5.8, -0.0078, 520.0, 0.0});
+    TdRow r = makerow({-905.0, 0.0440, 2.30, 0.088, -4.0e-7, -650.0, -0.65, 0.6e-5, 760.0, 5.5, -0.0072, 500.0, 0.0});
     r[td::sTc] = 850.0;
     r[td::sSmax] = 0.0050;
     r[td::sVmax] = 0.12;
@@ -103,7 +105,7 @@ inline TdRow landaurow()   // a silica polymorph with a displacive transition
 }
 inline TdRow bwrow()   // a feldspar-like phase with two-site Al-Si order
 {
-    TdRow r = makerow({-3935.0, 0.207, 10.0, 0.452, -1.3e-5, -1275.9, -3.95, 2.4e-5, 540.0, 4.0, -0.0074, 480.0, 0.0});
+    TdRow r = makerow({-3900.0, 0.215, 10.2, 0.430, -1.0e-5, -1200.0, -3.70, 2.6e-5, 560.0, 4.3, -0.0077, 470.0, 0.0});
     r[td::sBWdH] = 10.0;
     r[td::sBWdHv] = 0.1;
     r[td::sBWW] = 8.0;
@@ -112,8 +114,8 @@ inline TdRow bwrow()   // a feldspar-like phase with two-site Al-Si order
     r[td::sBWfac] = 1.0;
     return r;
 }
-inline TdRow h2orow() { return makerow({-241.8, 0.1888, 0.0, 0.0401, 8.66e-6, 487.5, -0.251}); }
-inline TdRow co2row() { return makerow({-393.5, 0.2138, 0.0, 0.0878, -2.64e-6, 706.4, -0.999}); }
+inline TdRow h2orow() { return makerow({-240.0, 0.190, 0.0, 0.0410, 8.0e-6, 450.0, -0.260}); }
+inline TdRow co2row() { return makerow({-390.0, 0.215, 0.0, 0.0850, -2.0e-6, 650.0, -0.950}); }
 
 // Composite Simpson rule with n (even) intervals.
 template <class F>
