@@ -55,13 +55,13 @@ void psco2coefs(double t, PSCoefs& c);
 double pspressure(double v, double t, const PSCoefs& c);
 // One Pitzer-Sterner evaluation at pbar (bar): on entry v is the upper end of
 // the volume scan (cm3), on return the volume in kJ/kbar. psat (bar) decides
-// between liquid and vapour roots; 0 means always the densest.
+// between the liquid and vapour roots of a subcritical isotherm; with 0 the
+// densest of the roots the scan separates is taken.
 void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, double& rtlnf);
 
 // Parameters of the compensated Redlich-Kwong form of H2O at T: the
-// liquid-side and vapour-side attraction a (kJ2 kbar^-1 K^1/2 mol^-2 in the
-// units of findVs) and the saturation pressure ps (kbar) at which the two
-// branches are joined.
+// attraction constants a of its liquid and vapour sides and the saturation
+// pressure ps (kbar) at which the two branches are joined.
 struct CorkH2O {
     double aliq = 0.0, avap = 0.0, ps = 0.0;
 };
