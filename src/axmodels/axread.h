@@ -41,7 +41,6 @@ bool nextis(const std::string& word);   // the look-ahead is this name
 int nextinteger();                      // the look-ahead read as an integer (not taken)
 std::string expectname(int kind, const std::string& token, const std::string& context);
 void expectword(const std::string& token);
-bool findem(const std::string& name, int& i);
 std::string readline(bool& isend);
 
 void readsfexpr(SfExpr& e, const std::string& context);

@@ -15,6 +15,7 @@ namespace {
 
 using calcwindows::maxlabel;
 using runio::bomb;
+using thermodata::findem;
 
 std::string num(int n) { return runio::inttext(n); }
 
@@ -460,19 +461,6 @@ std::string expectname(int kind, const std::string& token, const std::string& co
 {
     if (kind != kindname) bomb("reading", "expecting a name; got: " + token + " - " + context, 0);
     return runio::str22(token);
-}
-
-// Until the dataset's own look-up is in place: the dataset names in file
-// order, compared as words, the first match winning.
-bool findem(const std::string& name, int& i)
-{
-    const thermodata::Dataset& ds = thermodata::ds;
-    for (i = 1; i <= ds.ndsem; ++i) {
-        std::string a = name, b = ds.dsemname[static_cast<std::size_t>(i)];
-        if (runio::sameword(a, b)) return true;
-    }
-    i = 0;
-    return false;
 }
 
 void expectword(const std::string& token)

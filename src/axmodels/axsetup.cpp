@@ -91,7 +91,7 @@ void contractzeroed()
         }
         if (s.nzeroed > 0) contractphase(k);
     }
-    if (runio::scriptset.batch == 0)
+    if (runio::scriptset.batchsw == 0)
         for (int k = 1; k <= ph.nss; ++k) ph.prec1[static_cast<std::size_t>(k)].contracted = false;
 }
 

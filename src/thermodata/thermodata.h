@@ -114,9 +114,6 @@ void findspecials();
 bool checkphasename(std::string& name, const std::string* names, bool noprompt, int& pos);
 bool checkemname(std::string& name);
 
-// ---------------------------------------------------------------- Gibbs energy
-// The Gibbs energy (kJ) of end-member k at P (kbar) and T (K).
-void gem(int k, double& g, double p, double t);
-void gemmake(int k, double& g, double p, double t);
+// The Gibbs energy of end-members and reactions: thermodata/gibbs.h.
 
 }  // namespace thermodata
