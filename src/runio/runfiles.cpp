@@ -101,11 +101,11 @@ void startout()
     files.filename = files.scriptname;
     files.scriptopen = true;
     std::vector<std::string> names = {chans.filename[chlog], files.scriptname};
-    for (const OutFileSpec& spec : runfilespecs) names.push_back("pm-" + files.scriptsuffix + spec.ending);
+    for (const OutFileSpec& file : runfilespecs) names.push_back("pm-" + files.scriptsuffix + file.ending);
     checkdistinctnames(names);
-    for (const OutFileSpec& spec : runfilespecs) {
-        createchannel(spec.ch, "pm-", files.scriptsuffix + spec.ending);
-        announce(spec.announce, chans.filename[spec.ch]);
+    for (const OutFileSpec& file : runfilespecs) {
+        createchannel(file.ch, "pm-", files.scriptsuffix + file.ending);
+        announce(file.announce, chans.filename[file.ch]);
     }
     putstr(0, "(these files may not all be populated yet, depending on the calcs;", 1, msl);
     putstr(0, " petramondo should delete empty files at the end of each run)", 1, msl);
