@@ -172,8 +172,10 @@ void bindmcitems()
         }
     }
     // A correlation only pairs two items' draws: nothing goes into the phases.
+    // One given without parameter words names no parameter to find.
     for (int i = 1; i <= m.nmccorr; ++i) {
         runio::McCorr& c = m.mccorrs[static_cast<std::size_t>(i)];
+        if (!c.named) continue;
         bindref(c.ref1, "finding kp1 in mccorr (1)", "finding kp1 in mccorr (2)", "finding kp1 in mccorr (3)");
         bindref(c.ref2, "finding kp1 in mccorr (1)", "finding kp2 in mccorr (2)", "finding kp2 in mccorr (3)");
     }
