@@ -183,8 +183,8 @@ void bindmcitems()
 
 void renumbermcitems(int k)
 {
-    // Passes over the items, one item found per pass: the bound on passes
-    // keeps a phase from carrying more items than the mode-1 set-up expects.
+    // One item is found per pass over the items, and the passes are bounded:
+    // at most 48 items may name one contracted phase.
     constexpr int maxpasses = 50;
     runio::McTables& m = runio::mcs;
     const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];

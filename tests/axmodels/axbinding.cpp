@@ -187,6 +187,17 @@ TEST_F(Binding, AtMost48ItemsOnOneContractedPhase)
 
 // ---------------------------------------------------------------- same coding
 
+// As many solution phases as the records hold: binaries ol1 .. ol80.
+std::string eightybinaries()
+{
+    std::string ax;
+    for (int k = 1; k <= maxnp; ++k) {
+        const std::string name = "ol" + std::to_string(k);
+        ax += replaced(replaced(axtest::binary, "ol 2 1", name + " 2 1"), "x(ol)", "x(" + name + ")");
+    }
+    return ax;
+}
+
 TEST_F(Binding, SameCodingCopyFollowsItsTemplate)
 {
     setup("samecoding g g2 g3\nxyzguess x(g2) 0.6 sd 0.05\nxyzguess z(g2) 0.2\nmc g W(py,alm)a 3.3 0.5\n",
@@ -243,11 +254,7 @@ TEST_F(Binding, SameCodingStops)
     EXPECT_EQ(setupchild("samecoding ol ol2\n", "", {}, with).bombed,
               "setup phases : no xyzguess for samecoding phase ol2");
     // 80 solution phases: the file is full
-    std::string ax;
-    for (int k = 1; k <= 80; ++k) {
-        const std::string name = "ol" + std::to_string(k);
-        ax += replaced(replaced(axtest::binary, "ol 2 1", name + " 2 1"), "x(ol)", "x(" + name + ")");
-    }
+    const std::string ax = eightybinaries();
     EXPECT_EQ(setupchild("samecoding ol1 olx\nxyzguess x(olx) 0.2\n", ax, {}, with).bombed,
               "setup phases : too many ss phases (in making samecoding phases)");
 }
@@ -443,11 +450,7 @@ TEST_F(Binding, BatchCopyStops)
                    "axfile axex\nwith g pl zo\ndiagramPT 1 10 400 800\npseudosection no\n");
     EXPECT_EQ(o.bombed, "read : name fubar with zo");
     // 80 solution phases: no room for a copy
-    std::string ax;
-    for (int k = 1; k <= 80; ++k) {
-        const std::string name = "ol" + std::to_string(k);
-        ax += replaced(replaced(axtest::binary, "ol 2 1", name + " 2 1"), "x(ol)", "x(" + name + ")");
-    }
+    const std::string ax = eightybinaries();
     o = setupchild(block({{"x(ol7)", 0}}) + batchline("ol7", 1), ax, {},
                    "axfile axex\nwith ol7\ndiagramPT 1 10 400 800\npseudosection no\n");
     EXPECT_EQ(o.bombed, "read : numbers of phases in boil down");
