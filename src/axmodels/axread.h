@@ -50,7 +50,11 @@ void readmodifiers(EmRec* em, PurePhase* pp, const std::string& loopcontext);
 void checkendmember(EmRec* em, PurePhase* pp);
 
 // The steps of the set-up after the reading.
+void bindmcitems();       // Monte Carlo items and correlations bound to the parameters they name
+void makesamecoding();    // copies of phases coded alike, and the groups' phase numbers
 void applyxyzguesses();   // the script's starting guesses
+void renumbermcitems(int k);   // the items on phase k once it is contracted
+void makebatchcopies();   // contracted copies of phases that batch guess blocks zero
 void setbounds();         // bounds, scaling and the range check of every variable
 void setupfluids();       // fluid and aqueous phases and the fluid species table
 void setvarlimits();      // variable-limit rows and linear site fractions

@@ -89,7 +89,9 @@ void contractzeroed()
             s.varnonzero[static_cast<std::size_t>(i)] = v.guess != 0.0;
             if (v.guess == 0.0) s.zeroedname[static_cast<std::size_t>(++s.nzeroed)] = v.name;
         }
-        if (s.nzeroed > 0) contractphase(k);
+        if (s.nzeroed == 0) continue;
+        contractphase(k);
+        if (runio::mcs.nmc > 0) renumbermcitems(k);
     }
     if (runio::scriptset.batchsw == 0)
         for (int k = 1; k <= ph.nss; ++k) ph.prec1[static_cast<std::size_t>(k)].contracted = false;
@@ -138,9 +140,12 @@ void setupphases()
     if (ph.nss + ph.npure != ph.nph) runio::bomb("read", "numbers of phases do not add up", 1);
     runio::putstr(0, "", 1, runio::msl);
     checkcoding();
+    bindmcitems();
+    makesamecoding();
     setcolours();
     applyxyzguesses();
     contractzeroed();
+    makebatchcopies();
     setbounds();
     setmodestarts();
     setupfluids();

@@ -190,6 +190,7 @@ struct ModeGuess {
 struct SameCoding {
     int n = 0;                                        // names in the group
     std::array<std::string, maxsamenames + 1> names{};   // names[1] is the phase whose coding the others share
+    std::array<int, maxsamenames + 1> phaseno{};         // solution-phase numbers, set by the phase set-up
 };
 struct RbiLine {
     std::string name;
