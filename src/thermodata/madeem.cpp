@@ -156,6 +156,8 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
             continue;
         }
         if (kind == kindnotgiven) problem(c, "action for od end-member not specified");
+        // At equilibrium the constituent keeps its ordering, evaluated in its copy.
+        if (kind == kindequilibrium) continue;
         if (kind == kinddisordered) {
             if (landau) {
                 const double tc = w[sTc], smax = w[sSmax], vmax = w[sVmax], q = landauq0(w);

@@ -125,6 +125,15 @@ TEST_F(Activities, ExampleGarnetPairByPair)
     }
 }
 
+TEST_F(Activities, ReadingTheAxFileClearsTheUncertaintyParameters)
+{
+    thermodata::ems.sdafactor = thermodata::ems.sdamin = thermodata::ems.sdarelmin = 1.0;
+    axtest::readax(idealcubed);
+    EXPECT_EQ(thermodata::ems.sdafactor, 0.0);
+    EXPECT_EQ(thermodata::ems.sdamin, 0.0);
+    EXPECT_EQ(thermodata::ems.sdarelmin, 0.0);
+}
+
 TEST_F(Activities, ExcludedEndMemberHasNoActivity)
 {
     axtest::readax(axtest::exampleax());
