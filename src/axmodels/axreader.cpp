@@ -514,6 +514,7 @@ void readaxentries()
     ph.nph = ph.nss = ph.npure = 0;
     axinfo.naxheader = 0;
     axinfo.wsddefault = 2.0;
+    thermodata::ems.sdafactor = thermodata::ems.sdamin = thermodata::ems.sdarelmin = 0.0;
     rd.fit = runio::run.calcmode == 5;
     startreading();
     if (nextis("header")) {

@@ -3,6 +3,9 @@
 // of end-members (mode 4).
 #pragma once
 
+#include <array>
+#include <string>
+
 namespace emcalcs {
 
 void tablecalcs();          // one pass of mode 0
@@ -11,5 +14,26 @@ void rockcalcs();           // one pass of mode 2
 void setupallreactions();   // set-up of a mode-3 pass
 void phasediagramcalcs();   // one pass of mode 3
 void listsystem();          // one pass of mode 4
+
+// The end-member system of modes 0, 2 and 3: the chosen solution phases
+// taken apart into end-members, each with a fixed activity.
+void extractem();
+
+// ---------------------------------------------------------------- tables of mode 0
+constexpr int maxgrid = 40;   // pressures, and temperatures, of a table grid
+
+// The P-T grid of the tables: pressures in kbar, temperatures in K.
+struct TableGrid {
+    int np = 0, nt = 0;
+    std::array<double, maxgrid + 1> p{}, t{};
+};
+extern TableGrid grid;
+
+void thermotable();        // every section of the tables of a pass
+void PTgrid();             // asks for the grid (or takes the script's single P and T)
+void gibbstables();        // the Gibbs energies of the working end-members on the grid
+
+// A real with exactly n decimals, however many digits stand before the point.
+std::string fixedtext(double x, int n);
 
 }  // namespace emcalcs

@@ -133,6 +133,7 @@ void dropendmember(int k)
         ems.emname[a] = ems.emname[b];
         ems.act[a] = ems.act[b];
         ems.sdact[a] = ems.sdact[b];
+        ems.emcode[a] = ems.emcode[b];
         ems.td[a] = ems.td[b];
     }
     // The matrix loses row k and column k.

@@ -70,7 +70,11 @@ struct EndMembers {
     std::array<double, maxem + 1> varlna{};               // variance of ln a
     int ih2o = 0, ico2 = 0, icrd = 0, ifcrd = 0;          // positions of the special end-members
     int logaem = 0;                                       // end-member of the first set activity
-    int nemsave = 0;
+    int nemsave = 0;                                      // the working-list count before the calculation's end-members
+    // Parameters of the default activity uncertainties: the scale of the
+    // uncertainty of a site activity, its smallest value and its smallest
+    // value relative to the site activity.
+    double sdafactor = 0.0, sdamin = 0.0, sdarelmin = 0.0;
     int nexcl = 0;                                        // end-members left out of the calculation
     std::array<int, maxem + 1> exclem{};                  // their positions in emname
     bool emfound = false;                                 // the last emposition found its name
@@ -89,6 +93,8 @@ struct Components {
     int ncomp0 = 0;                                       // components of the reaction system
     int nemr = 0;                                         // end-members of the reaction system
     int nexcess = 0;                                      // end-members in excess, after the first nemr
+    int ncompsave = 0, ncomp0save = 0;                    // ncomp and ncomp0 of the calculation's end-members
+    int nfreeox = 0;                                      // free components of a phase-diagram calculation
 };
 extern Components comps;
 
@@ -113,6 +119,17 @@ int emposition(const std::string& name);
 void findspecials();
 bool checkphasename(std::string& name, const std::string* names, bool noprompt, int& pos);
 bool checkemname(std::string& name);
+
+// ---------------------------------------------------------------- the calculation's end-members
+// The end-members of the chosen phases (solution-phase end-members phase by
+// phase, then the pure phases): their compositions, then their data rows,
+// made end-members and covariance.
+void makeemc();
+void setupemdata();
+
+// ---------------------------------------------------------------- default activity uncertainties
+void setuncertaintyparams(bool quiet);
+void defaultsda();
 
 // The Gibbs energy of end-members and reactions: thermodata/gibbs.h.
 

@@ -100,8 +100,8 @@ TEST_F(Listing, OrderVariableRangeAndMadeEndMember)
               "  W(en,fm) = 4.5\n"
               "  W(fs,fm) = 4.2\n"
               "\n \"make\" end-members\n"
-              "  fs = fa + q\n"
-              "  fm = 1/2 en + 1/2 fa + 1/2 q - 6.6 + 0.0022 T + 0.015 P\n"
+              "  fs = fa + e-q\n"
+              "  fm = 1/2 en + 1/2 fa + 1/2 d-q - 6.6 + 0.0022 T + 0.015 P\n"
               "\n");
 }
 

@@ -58,10 +58,10 @@ TEST(RunSpine, MenuReasksAndLogsReplies)
 TEST(RunSpine, PreferencesModeSkipsTheMenu)
 {
     auto files = menurun();
-    files["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 2);
+    files["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 3);
     const auto r = runpm(files, "");
     EXPECT_EQ(r.screen.find("calculation mode :"), std::string::npos);
-    EXPECT_NE(r.screen.find("-- run bombed in setup : calculation mode 2 (average PT) is not available yet"),
+    EXPECT_NE(r.screen.find("-- run bombed in setup : calculation mode 3 (all reactions) is not available yet"),
               std::string::npos);
 }
 
@@ -77,7 +77,7 @@ TEST(RunSpine, KalfitAtTheMenuChoosesTheFit)
 
 TEST(RunSpine, RunHeadingAndRunFiles)
 {
-    const auto r = runpm(menurun(), "2\n\n");
+    const auto r = runpm(menurun(), "3\n\n");
     const std::string announce =
         "summary output in the file, \"pm-ex-o.txt\"\n"
         "other (eg plotix) output in the file, \"pm-ex-px.txt\"\n"
@@ -97,7 +97,7 @@ TEST(RunSpine, RunHeadingAndRunFiles)
     EXPECT_TRUE(r.has("pm-ex-o.txt"));
     for (const char* gone : {"pm-ex-px.txt", "pm-ex-ic.txt", "pm-ex-it.txt", "pm-ex.csv", "pm-ex2.csv"})
         EXPECT_FALSE(r.has(gone)) << gone;
-    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in setup : calculation mode 2 (average PT) is not available yet"),
+    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in setup : calculation mode 3 (all reactions) is not available yet"),
               std::string::npos);
 }
 

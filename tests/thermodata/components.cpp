@@ -222,6 +222,7 @@ protected:
             ems.td[static_cast<std::size_t>(k)][1] = 10.0 * k;
             ems.act[static_cast<std::size_t>(k)] = 0.1 * k;
             ems.sdact[static_cast<std::size_t>(k)] = 0.01 * k;
+            ems.emcode[static_cast<std::size_t>(k)] = k;
             for (int l = 1; l <= 4; ++l) ems.covat(k, l) = 10.0 * k + l;
         }
     }
@@ -251,6 +252,8 @@ TEST_F(Clean, RemovesSoleCarriersSweepBySweep)
     EXPECT_EQ(ems.td[2][1], 40.0);
     EXPECT_DOUBLE_EQ(ems.act[2], 0.4);
     EXPECT_DOUBLE_EQ(ems.sdact[1], 0.03);
+    EXPECT_EQ(ems.emcode[1], 3);   // the site multiplicity goes with its end-member
+    EXPECT_EQ(ems.emcode[2], 4);
     EXPECT_EQ(ems.covat(1, 1), 33.0);
     EXPECT_EQ(ems.covat(1, 2), 34.0);
     EXPECT_EQ(ems.covat(2, 1), 43.0);
