@@ -162,6 +162,7 @@ void dropleftout(const std::vector<int>& codes)
     struct Kept {
         int g;
         const std::string* name;
+        const std::string* dsname;   // the dataset end-member, when the name is the phase's
         const thermodata::TdRow* slots;
         const std::vector<double>* covrow;
         int phase, entry;
@@ -175,13 +176,14 @@ void dropleftout(const std::vector<int>& codes)
         for (int e = 1; e <= s.n; ++e) {
             const axmodels::EmRec& em = s.em[static_cast<std::size_t>(e)];
             ++g;
-            if (!em.exclude) kept.push_back({g, &em.name, &em.slots, &em.covrow, k, e, em.make.count >= 1});
+            if (!em.exclude) kept.push_back({g, &em.name, nullptr, &em.slots, &em.covrow, k, e, em.make.count >= 1});
         }
     }
     for (int p = 1; p <= ph.npure; ++p) {
         const axmodels::PurePhase& pp = ph.prec0[static_cast<std::size_t>(p)];
         ++g;
-        kept.push_back({g, mode0 ? &pp.name : &pp.emname, &pp.slots, &pp.covrow, 0, p, pp.make.count >= 1});
+        kept.push_back({g, mode0 ? &pp.name : &pp.emname, mode0 ? &pp.emname : nullptr, &pp.slots, &pp.covrow, 0, p,
+                        pp.make.count >= 1});
     }
     const int n = static_cast<int>(kept.size()) - 1;
     for (int k = 1; k <= n; ++k) {
@@ -190,6 +192,7 @@ void dropleftout(const std::vector<int>& codes)
         const auto gg = static_cast<std::size_t>(e.g);
         for (int i = 1; i <= comps.ncomp; ++i) comps.c[static_cast<std::size_t>(i)][kk] = comps.c[static_cast<std::size_t>(i)][gg];
         ems.emname[kk] = *e.name;
+        ems.emdsname[kk] = e.dsname != nullptr && *e.dsname != *e.name ? *e.dsname : std::string();
         thermodata::TdRow& r = ems.td[kk];
         r.fill(0.0);
         for (int s = 1; s <= thermodata::sBWfac; ++s) r[static_cast<std::size_t>(s)] = (*e.slots)[static_cast<std::size_t>(s)];

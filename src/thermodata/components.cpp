@@ -131,6 +131,7 @@ void dropendmember(int k)
         const auto a = static_cast<std::size_t>(m), b = static_cast<std::size_t>(m + 1);
         for (int i = 1; i <= maxcomp; ++i) comps.c[static_cast<std::size_t>(i)][a] = comps.c[static_cast<std::size_t>(i)][b];
         ems.emname[a] = ems.emname[b];
+        ems.emdsname[a] = ems.emdsname[b];
         ems.act[a] = ems.act[b];
         ems.sdact[a] = ems.sdact[b];
         ems.emcode[a] = ems.emcode[b];

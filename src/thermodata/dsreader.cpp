@@ -343,6 +343,7 @@ void readthermopars()
     place.where = "readthermopars";
     startrecords();
     for (std::size_t k = 0; k < ems.td.size(); ++k) ems.td[k].fill(0.0);
+    ems.emdsname.fill(std::string());
     for (int i = 1; i <= ds.ndsem; ++i) {
         const auto ii = static_cast<std::size_t>(i);
         if (!dsmap.selected[ii]) {

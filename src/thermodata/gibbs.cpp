@@ -267,8 +267,9 @@ void gem(int k, double& g, double p, double t)
 {
     const bool fit = runio::run.calcmode == 5;
     const TdRow& r = ems.td[static_cast<std::size_t>(k)];
+    const auto kk = static_cast<std::size_t>(k);
     const std::string_view name =
-        corename(fit ? ds.dsemname[static_cast<std::size_t>(k)] : ems.emname[static_cast<std::size_t>(k)]);
+        corename(fit ? ds.dsemname[kk] : (ems.emdsname[kk].empty() ? ems.emname[kk] : ems.emdsname[kk]));
     const bool liquid = !name.empty() && name.back() == 'L';
 
     // An end-member without entropy is a bare enthalpy (a reference species).

@@ -209,6 +209,7 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
             copies.lowest = row;
             const auto rr = static_cast<std::size_t>(row);
             ems.emname[rr] = name;
+            ems.emdsname[rr].clear();
             copies.kind[rr] = kind;
             TdRow& copy = ems.td[rr];
             copy.fill(0.0);

@@ -58,6 +58,10 @@ extern Dataset ds;
 struct EndMembers {
     int nem = 0;                                          // working end-members
     std::array<std::string, maxem + 1> emname{};          // 1-based
+    // The dataset end-member a row follows when the row goes by another name
+    // (a pure phase named apart from its end-member); empty otherwise.  Its
+    // equations of state (fluid, liquid) go by this name, not the phase's.
+    std::array<std::string, maxem + 1> emdsname{};
     std::vector<TdRow> td;                                // td[k][slot], rows 1..400
     std::vector<double> cov;                              // (maxem+1)^2, use covat()
     std::array<int, maxem + 1> emcode{};                  // dataset code (site multiplicity)

@@ -354,3 +354,19 @@ TEST(ModeZeroTables, OldLayoutDataset)
 }
 
 }  // namespace
+
+TEST(ModeZeroTables, PurePhaseNamedApartFromItsEndMemberKeepsItsEquationOfState)
+{
+    // A pure phase "water" standing for the end-member H2O must have the G of
+    // H2O, fluid equation of state included, whatever the phase is called.
+    auto files = inputs(script("fluid water", "calcP 6\ncalcT 600\nautoexit\n"));
+    files["pm-axex.txt"] += "water  1  H2O\n";
+    const auto r = runpm(files, "");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    const std::string& out = r.file("pm-t-o.txt");
+    const std::regex h2o("\n +H2O = +(-[0-9.]+)\n"), water("\n +water = +(-[0-9.]+)\n");
+    std::smatch a, b;
+    ASSERT_TRUE(std::regex_search(out, a, h2o)) << out;
+    ASSERT_TRUE(std::regex_search(out, b, water)) << out;
+    EXPECT_EQ(a[1].str(), b[1].str());
+}
