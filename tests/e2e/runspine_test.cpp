@@ -281,3 +281,17 @@ TEST(RunSpine, KillAtAQuestionAfterThePass)
     EXPECT_NE(r.file("pm-ex-o.txt").find("\n-- run killed --\n"), std::string::npos);
     EXPECT_NE(r.file("pm-log.txt").find("more lists ? no\n\n-- run killed --\n"), std::string::npos);
 }
+
+TEST(RunSpine, SignsShownAsCharactersOnATerminalAndKeptAsBytesInFiles)
+{
+    const std::map<std::string, std::string> files = {
+        {"pm-prefs.txt", pmtest::examplefile("pm-prefs.txt")}, {"pm-ex.txt", pmtest::examplefile("pm-ex.txt")},
+        {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")}, {"pm-axex.txt", pmtest::examplefile("pm-axex.txt")}};
+    const auto tty = pmtest::runpmterminal(files, "");
+    EXPECT_EQ(tty.status, 0);
+    EXPECT_NE(tty.screen.find("G at 8.000 kbar and 650.00 \xC2\xB0" "C"), std::string::npos) << tty.screen;
+    EXPECT_EQ(tty.screen.find("\xA1" "C"), std::string::npos);
+    EXPECT_NE(tty.file("pm-log.txt").find("650.00 \xA1" "C"), std::string::npos);
+    const auto piped = runpm(files, "");
+    EXPECT_NE(piped.screen.find("G at 8.000 kbar and 650.00 \xA1" "C"), std::string::npos);
+}

@@ -1,6 +1,8 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <pty.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,6 +92,56 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
         if (entry.is_regular_file()) res.files[name] = slurp(entry.path());
     }
     if (!keepdir) fs::remove_all(dir);
+    return res;
+}
+
+RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
+                        int timeoutseconds)
+{
+    RunResult res;
+    std::string templ = (fs::temp_directory_path() / "pmrun-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    const fs::path dir = templ;
+    res.dir = dir.string();
+    for (const auto& [name, text] : inputs) spit(dir / name, text);
+    spit(dir / ".stdin", stdintext);
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(master);
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        const int in = open(".stdin", O_RDONLY);
+        dup2(in, 0);
+        dup2(slave, 1);
+        dup2(slave, 2);
+        execl(PM_BINARY, "petramondo", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(slave);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutseconds);
+    char buf[4096];
+    for (;;) {
+        pollfd pfd{master, POLLIN, 0};
+        if (poll(&pfd, 1, 50) > 0) {
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n <= 0) break;   // the terminal closes when the program ends
+            res.screen.append(buf, static_cast<std::size_t>(n));
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            break;
+        }
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    close(master);
+    res.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name != ".stdin" && entry.is_regular_file()) res.files[name] = slurp(entry.path());
+    }
+    fs::remove_all(dir);
     return res;
 }
 

@@ -25,6 +25,11 @@ struct RunResult {
 RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
                 int timeoutseconds = 120, bool keepdir = false);
 
+// As runpm, but with standard output on a pseudo-terminal, as a user at a
+// terminal sees it (line ends arrive as carriage return and line feed).
+RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
+                        int timeoutseconds = 120);
+
 // The text of a file of examples/.
 std::string examplefile(const std::string& name);
 
