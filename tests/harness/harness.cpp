@@ -35,6 +35,27 @@ void spit(const fs::path& p, const std::string& text)
     out << text;
 }
 
+// A fresh directory holding the input files and the text for standard input.
+fs::path makerundir(const std::map<std::string, std::string>& inputs, const std::string& stdintext)
+{
+    std::string templ = (fs::temp_directory_path() / "pmrun-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    const fs::path dir = templ;
+    for (const auto& [name, text] : inputs) spit(dir / name, text);
+    spit(dir / ".stdin", stdintext);
+    return dir;
+}
+
+// Every file the run left, but the harness's own.
+void collectfiles(const fs::path& dir, RunResult& res)
+{
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name == ".stdin" || name == ".stdout" || name == ".stderr") continue;
+        if (entry.is_regular_file()) res.files[name] = slurp(entry.path());
+    }
+}
+
 }  // namespace
 
 const std::string& RunResult::file(const std::string& name) const
@@ -48,12 +69,8 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
                 bool keepdir)
 {
     RunResult res;
-    std::string templ = (fs::temp_directory_path() / "pmrun-XXXXXX").string();
-    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    const fs::path dir = templ;
+    const fs::path dir = makerundir(inputs, stdintext);
     res.dir = dir.string();
-    for (const auto& [name, text] : inputs) spit(dir / name, text);
-    spit(dir / ".stdin", stdintext);
 
     const pid_t pid = fork();
     if (pid == 0) {
@@ -86,11 +103,7 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
     if (done) res.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     res.screen = slurp(dir / ".stdout");
     res.errors = slurp(dir / ".stderr");
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        const std::string name = entry.path().filename().string();
-        if (name == ".stdin" || name == ".stdout" || name == ".stderr") continue;
-        if (entry.is_regular_file()) res.files[name] = slurp(entry.path());
-    }
+    collectfiles(dir, res);
     if (!keepdir) fs::remove_all(dir);
     return res;
 }
@@ -99,12 +112,8 @@ RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const 
                         int timeoutseconds)
 {
     RunResult res;
-    std::string templ = (fs::temp_directory_path() / "pmrun-XXXXXX").string();
-    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    const fs::path dir = templ;
+    const fs::path dir = makerundir(inputs, stdintext);
     res.dir = dir.string();
-    for (const auto& [name, text] : inputs) spit(dir / name, text);
-    spit(dir / ".stdin", stdintext);
     int master = -1, slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
     const pid_t pid = fork();
@@ -137,10 +146,7 @@ RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const 
     waitpid(pid, &wstatus, 0);
     close(master);
     res.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        const std::string name = entry.path().filename().string();
-        if (name != ".stdin" && entry.is_regular_file()) res.files[name] = slurp(entry.path());
-    }
+    collectfiles(dir, res);
     fs::remove_all(dir);
     return res;
 }
