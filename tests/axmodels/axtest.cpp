@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -77,19 +75,6 @@ ScratchDir::~ScratchDir()
     fs::remove_all(path);
 }
 
-void writefile(const std::string& name, const std::string& text)
-{
-    std::ofstream out(name, std::ios::binary);
-    out << text;
-}
-
-std::string readfile(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 std::string exampleax() { return pmtest::examplefile("pm-axex.txt"); }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "harness/harness.h"
+
 namespace axtest {
 
 // The end-member names of the example dataset that the example a-x file uses.
@@ -26,8 +28,8 @@ struct ScratchDir {
     std::string path, previous;
 };
 
-void writefile(const std::string& name, const std::string& text);
-std::string readfile(const std::string& name);
+using pmtest::readfile;
+using pmtest::writefile;
 std::string exampleax();
 
 // Writes the text as pm-axex.txt in the current directory and reads it with

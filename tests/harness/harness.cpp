@@ -169,6 +169,10 @@ int countof(const std::string& haystack, const std::string& needle)
 
 namespace pmtest {
 
+std::string readfile(const std::string& name) { return slurp(name); }
+
+void writefile(const std::string& name, const std::string& text) { spit(name, text); }
+
 std::string filecontents(std::FILE* f)
 {
     std::fflush(f);

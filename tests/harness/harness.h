@@ -43,6 +43,10 @@ int countof(const std::string& haystack, const std::string& needle);
 
 namespace pmtest {
 
+// The whole of a file, and a file written afresh with the given text.
+std::string readfile(const std::string& name);
+void writefile(const std::string& name, const std::string& text);
+
 // Everything written so far to a scratch file.
 std::string filecontents(std::FILE* f);
 

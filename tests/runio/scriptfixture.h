@@ -8,11 +8,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "bombcheck.h"
 #include "calcwindows/calcwindows.h"
+#include "harness.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
@@ -23,19 +23,8 @@ namespace scripttest {
 // keyword is not stopped for missing ones.
 inline const std::string mandatory = "axfile t\nwith g bi mu q\ndiagramPT 1 10 400 800\npseudosection no\n";
 
-inline std::string slurp(const std::string& name)
-{
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline void spit(const std::string& name, const std::string& text)
-{
-    std::ofstream out(name, std::ios::binary);
-    out << text;
-}
+using pmtest::readfile;
+using pmtest::writefile;
 
 class ScriptTest : public ::testing::Test {
 protected:
@@ -84,14 +73,14 @@ protected:
     // What the terminal will answer, one reply per line.
     void answers(const std::string& text)
     {
-        spit("answers.txt", text);
+        writefile("answers.txt", text);
         ASSERT_NE(std::freopen("answers.txt", "r", stdin), nullptr);
     }
 
     // Writes the script file pm-<suffix>.txt and opens it as the run's start-up does.
     void openscript(const std::string& text, const std::string& suffix = "t")
     {
-        spit("pm-" + suffix + ".txt", text);
+        writefile("pm-" + suffix + ".txt", text);
         ASSERT_TRUE(runio::openread(runio::files.infile, "pm-" + suffix + ".txt"));
         runio::files.scriptsuffix = suffix;
         runio::files.scriptopen = true;
@@ -107,21 +96,9 @@ protected:
     std::string log()
     {
         std::fflush(nullptr);
-        return slurp("pm-log.txt");
+        return readfile("pm-log.txt");
     }
 };
 
-// Fatal errors end the process; the message goes to the screen (standard
-// output), which the dying child sends to standard error for the check.
-#define EXPECT_BOMB(statement, regex)                                                         \
-    do {                                                                                        \
-        std::fflush(nullptr);                                                                   \
-        EXPECT_EXIT(                                                                            \
-            {                                                                                   \
-                dup2(2, 1);                                                                     \
-                statement;                                                                      \
-            },                                                                                  \
-            ::testing::ExitedWithCode(1), regex);                                              \
-    } while (0)
 
 }  // namespace scripttest

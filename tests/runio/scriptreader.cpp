@@ -164,8 +164,8 @@ TEST_F(ScriptReader, StrictScriptingMakesLaterProblemsFatal)
 
 TEST_F(ScriptReader, SecondPassAsksForTheSameScriptFile)
 {
-    scripttest::spit("pm-t.txt", mandatory + "with g bi\n");
-    scripttest::spit("pm-t2.txt", mandatory + "with g\n");
+    scripttest::writefile("pm-t.txt", mandatory + "with g bi\n");
+    scripttest::writefile("pm-t2.txt", mandatory + "with g\n");
     prefs.prefsscriptsuffix.clear();
     files.scriptsuffix = "t";
     files.scriptopen = false;
@@ -185,12 +185,12 @@ TEST_F(ScriptReader, SecondPassAsksForTheSameScriptFile)
 
 TEST_F(ScriptReader, ScriptSuffixFromThePreferencesIsNotAskedFor)
 {
-    scripttest::spit("pm-t.txt", mandatory + "isopleth x(g) y(g)\n");
+    scripttest::writefile("pm-t.txt", mandatory + "isopleth x(g) y(g)\n");
     run.runno = 2;
     readscripts();
     EXPECT_EQ(scriptset.isoname2, "y(g)");
     // The next pass reads the edited file from the defaults.
-    scripttest::spit("pm-t.txt", mandatory + "isopleth x(g)\n");
+    scripttest::writefile("pm-t.txt", mandatory + "isopleth x(g)\n");
     run.runno = 3;
     readscripts();
     EXPECT_EQ(scriptset.isoname, "x(g)");
