@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "axmodels/axmodels.h"
 #include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
@@ -36,7 +37,7 @@ void readexample()
         std::perror(PM_EXAMPLES);
         std::exit(1);
     }
-    runio::setupstore();
+    app::setupstore();
     runio::chans.chanset = 0;
     runio::run.calcmode = 0;
     runio::prefs.prefsdssuffix = "6ex";

@@ -1,7 +1,7 @@
-#include "runio/runio.h"
+#include "app/app.h"
 
 int main()
 {
-    runio::mainprogram();
+    app::mainprogram();
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "axmodels/axmodels.h"
-#include "numerics/numerics.h"
 #include "runio/scriptset.h"
 #include "thermodata/gibbs.h"
 
@@ -25,7 +24,7 @@ double idealactivity(const EmRec& e, const std::array<double, maxsf + 1>& sf, bo
         const IdealTerm& term = e.term[static_cast<std::size_t>(t)];
         const double x = sf[static_cast<std::size_t>(term.sf)];
         if (skipzero && x <= 0.0) continue;
-        a *= numerics::ratpower(term.p, term.q, x);
+        a *= runio::ratpower(term.p, term.q, x);
     }
     return a;
 }

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "axmodels/axread.h"
-#include "numerics/numerics.h"
 #include "runio/runio.h"
 
 namespace axmodels {
@@ -118,7 +117,7 @@ double pureidealactivity(const SolPhase& s, const EmRec& e)
             if (sfx <= 0.0)
                 bomb("setupphases",
                      "ideal mixing term = 0 for " + e.name + " in " + s.name + " (check coding wrong?)", 0);
-            value *= numerics::ratpower(term.p, term.q, sfx);
+            value *= runio::ratpower(term.p, term.q, sfx);
         }
     }
     return value;

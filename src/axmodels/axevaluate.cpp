@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "axmodels/axread.h"
-#include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
 
 namespace axmodels {
@@ -155,7 +154,7 @@ void writephaselist(const std::vector<bool>& selected)
 
 bool inrange(int code, double value)
 {
-    const calcwindows::Windows& w = calcwindows::win;
+    const runio::Windows& w = runio::win;
     double lo = 0.0, hi = 0.0;
     switch (code) {
     case 0: lo = w.tlow; hi = w.thigh; break;

@@ -2,14 +2,13 @@
 // of products of linear forms in the phase's variables, with rational
 // coefficients.
 #include "axmodels/axread.h"
-#include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
 
 namespace axmodels {
 
 namespace {
 
-using calcwindows::maxlabel;
+using runio::maxlabel;
 using runio::bomb;
 
 int readcount(const std::string& context)

@@ -2,7 +2,6 @@
 // table of fluid species with their critical constants and interaction
 // energies, and the mixing model those phases get from it.
 #include "axmodels/axread.h"
-#include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
 
 namespace axmodels {
@@ -70,7 +69,7 @@ void fluidmixing(SolPhase& s)
 {
     const int count = (s.n - 1) * (s.n - 1);
     if (count > maxpairs)
-        bomb("setupphases", "too many interaction terms for fluid " + s.name + calcwindows::maxlabel(maxpairs), 0);
+        bomb("setupphases", "too many interaction terms for fluid " + s.name + runio::maxlabel(maxpairs), 0);
     s.model = 2;
     int k = 0;
     for (int i = 1; i < s.n; ++i)
@@ -89,7 +88,7 @@ void aqueousmixing(SolPhase& s)
     if (s.em[2].name != "CO2") bomb("read", "2nd H2O-CO2 aq end-member must be \"CO2\"", 0);
     if (s.wa[1] != 0.0) bomb("read", "set W(H2O-CO2) = 0 (its value is then hard-wired)", 0);
     if (s.ngterm + 1 > maxpairs)
-        bomb("setupphases", "too many interaction terms for aqueous " + s.name + calcwindows::maxlabel(maxpairs), 0);
+        bomb("setupphases", "too many interaction terms for aqueous " + s.name + runio::maxlabel(maxpairs), 0);
     for (int g = s.ngterm; g >= 1; --g) s.gterm[static_cast<std::size_t>(g + 1)] = s.gterm[static_cast<std::size_t>(g)];
     s.gterm[1] = {1, 1, 2};
     ++s.ngterm;
@@ -120,7 +119,7 @@ void setupfluids()
             if (runio::posinlist(name, speciesnames.data(), nspeciesnames, pos)) bomb("read", name + " not in fluid/aq", 0);
         }
     }
-    calcwindows::win.fluidtype = 0;
+    runio::win.fluidtype = 0;
     fillfluidspecies();
 
     for (int k = 1; k <= ph.nss; ++k)

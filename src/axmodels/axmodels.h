@@ -1,5 +1,9 @@
 // Solution-phase (a-x) models: the records the a-x file is read into, and
 // the routines that read, evaluate, check and list them.
+//
+// A two-way tie with thermodata: the records hold end-member data rows, and
+// thermodata builds the working end-member list, the compositions and the
+// made end-members from them.
 #pragma once
 
 #include <array>

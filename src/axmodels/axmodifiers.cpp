@@ -2,8 +2,6 @@
 // of the Gibbs energy, its recipe from dataset end-members, the composition at
 // which it is pure, its exclusion; and the checks on charged constituents.
 #include "axmodels/axread.h"
-#include "calcwindows/calcwindows.h"
-#include "numerics/numerics.h"
 #include "runio/runio.h"
 #include "thermodata/thermodata.h"
 
@@ -11,7 +9,7 @@ namespace axmodels {
 
 namespace {
 
-using calcwindows::maxlabel;
+using runio::maxlabel;
 using runio::bomb;
 
 constexpr int codedqf = 3, codemake = 4, codecheck = 5, codemadeempty = 6, codeexclude = 7;
@@ -32,7 +30,7 @@ int commondivisor(const std::array<int, maxsolem + 1>& q, int n)
 {
     std::array<std::int32_t, maxsolem + 1> qq{};
     for (int j = 1; j <= n; ++j) qq[static_cast<std::size_t>(j)] = q[static_cast<std::size_t>(j)];
-    return runio::li2i(numerics::lcmvector(qq.data(), n));
+    return runio::li2i(runio::lcmvector(qq.data(), n));
 }
 
 int scaled(int divisor, int p, int q, const std::string& toolarge)

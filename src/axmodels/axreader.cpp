@@ -1,8 +1,6 @@
 // The a-x file reader: the word stream with one word of look-ahead, the
 // header and verbatim blocks, and the solution-phase and pure-phase entries.
 #include "axmodels/axread.h"
-#include "calcwindows/calcwindows.h"
-#include "dsfit/dsfit.h"
 #include "runio/runio.h"
 #include "thermodata/thermodata.h"
 
@@ -13,7 +11,7 @@ AxFileInfo axinfo;
 
 namespace {
 
-using calcwindows::maxlabel;
+using runio::maxlabel;
 using runio::bomb;
 using thermodata::findem;
 
@@ -493,7 +491,7 @@ void openaxfile()
 {
     using namespace runio;
     if (run.calcmode == 5) {
-        std::string suffix = "ax" + dsfit::fitprefs.axsuffix;
+        std::string suffix = "ax" + runio::fitprefs.axsuffix;
         files.filename = promptdatafile("ds-", suffix, "a-x info", files.infile);
         axinfo.axfilename = files.filename;
         return;

@@ -3,7 +3,6 @@
 // order parameters are drawn at random within their ranges until the site
 // fractions allow the composition.
 #include "axmodels/axmodels.h"
-#include "numerics/numerics.h"
 #include "runio/runio.h"
 
 namespace axmodels {
@@ -16,7 +15,7 @@ void randomiseorder(SolPhase& s)
 {
     for (int v = 1; v <= s.nvar; ++v) {
         XyzVar& x = s.var[static_cast<std::size_t>(v)];
-        if (x.isorder) x.guess = x.lower + numerics::whrandom() * (x.upper - x.lower);
+        if (x.isorder) x.guess = x.lower + runio::whrandom() * (x.upper - x.lower);
     }
 }
 

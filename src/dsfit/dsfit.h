@@ -4,13 +4,13 @@
 
 #include <string>
 
+#include "runio/runio.h"
+
 namespace dsfit {
 
-struct FitSettings {
-    std::string pmdssuffix;   // suffix of the fit's script, output and csv files
-    std::string axsuffix;     // the fit's a-x file is "ds-ax" + axsuffix + ".txt"
-};
-extern FitSettings fitprefs;
+// The fit's file suffixes are kept with the preferences, as they name the
+// run's files.
+using runio::fitprefs;
 
 void kalfitalloc();   // storage and settings of the fit, before the run's files are opened
 void kalfitrun();     // the whole fit, one pass

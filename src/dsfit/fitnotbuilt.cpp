@@ -4,8 +4,6 @@
 
 namespace dsfit {
 
-FitSettings fitprefs;
-
 void kalfitalloc() { runio::bomb("setup", "calculation mode kalfit (dataset fit) is not available yet", 0); }
 void kalfitrun() { runio::bomb("setup", "calculation mode kalfit (dataset fit) is not available yet", 0); }
 void kalfitend() {}

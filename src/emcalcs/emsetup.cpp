@@ -10,6 +10,7 @@
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
+#include "script/script.h"
 
 namespace emcalcs {
 
@@ -246,7 +247,7 @@ void extractem()
 void setupavpt()
 {
     thermodata::readds(1);
-    runio::readscripts();
+    script::readscripts();
     axmodels::setupphases();
     extractem();
     thermodata::clean();

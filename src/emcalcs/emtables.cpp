@@ -11,6 +11,7 @@
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
+#include "script/script.h"
 
 namespace emcalcs {
 
@@ -430,7 +431,7 @@ void thermotable()
 void tablecalcs()
 {
     thermodata::readds(1);
-    runio::readscripts();
+    script::readscripts();
     axmodels::setupphases();
     extractem();
     thermodata::findspecials();

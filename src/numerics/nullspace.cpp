@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "calcwindows/calcwindows.h"
 #include "numerics/numerics.h"
+#include "thermodata/thermodata.h"
 
 namespace numerics {
 
@@ -43,7 +43,7 @@ void swaprows(IntMatrix& b, int i, int p, int from, int n)
 // small: composition matrices of a few small integers stay far inside 32 bits.
 void dividebygcd(IntRow& row, int from, int n)
 {
-    const std::int32_t g = gcdvector(row.data() + (from - 1), n - from + 1);
+    const std::int32_t g = runio::gcdvector(row.data() + (from - 1), n - from + 1);
     if (g > 1)
         for (int k = from; k <= n; ++k) row[k] /= g;
 }
@@ -55,7 +55,7 @@ void dividebygcd(IntRow& row, int from, int n)
 void eliminate(IntRow& rowr, const IntRow& rowi, int j, int from, int n, const char* where)
 {
     const std::int32_t pivot = rowi[j];
-    const std::int32_t g = gcd(pivot, rowr[j]);
+    const std::int32_t g = runio::gcd(pivot, rowr[j]);
     const long long f1 = pivot / g;
     const long long f2 = rowr[j] / g;
     for (int k = from; k <= n; ++k) {
@@ -125,14 +125,14 @@ int nullspace(const IntMatrix& a, int m, int n)
 
     // One reaction per end-member without a pivot: room for all of them is
     // checked before the first is written.
-    auto& rx = calcwindows::rxns;
+    auto& rx = thermodata::rxns;
     int nfree = 0;
     for (int c = 1; c <= n; ++c)
         if (!ispivot[c]) ++nfree;
-    if (rx.nrxn + nfree > calcwindows::maxrxn)
+    if (rx.nrxn + nfree > thermodata::maxrxn)
         runio::bomb("nullspace", "too many reactions among the end-members (max = " +
-                                     runio::inttext(calcwindows::maxrxn) + ")", 0);
-    if (static_cast<int>(rx.r.size()) < calcwindows::maxrxn + 1) rx.r.resize(calcwindows::maxrxn + 1);
+                                     runio::inttext(thermodata::maxrxn) + ")", 0);
+    if (static_cast<int>(rx.r.size()) < thermodata::maxrxn + 1) rx.r.resize(thermodata::maxrxn + 1);
 
     std::vector<long long> num(static_cast<std::size_t>(m) + 1, 0), den(static_cast<std::size_t>(m) + 1, 1);
     std::vector<long long> x(static_cast<std::size_t>(n) + 1, 0);
@@ -144,14 +144,14 @@ int nullspace(const IntMatrix& a, int m, int n)
         for (int r = 1; r <= m; ++r) {
             const int q = pivotcol[r];
             if (q == 0) continue;
-            const std::int32_t g = b[r][c] == 0 ? 1 : gcd(b[r][c], b[r][q]);
+            const std::int32_t g = b[r][c] == 0 ? 1 : runio::gcd(b[r][c], b[r][q]);
             num[r] = -b[r][c] / g;
             den[r] = b[r][q] / g;
             if (num[r] != 0) dens[++nd] = static_cast<std::int32_t>(den[r]);
         }
         // An end-member that no pivot row involves (no amount of any
         // component) forms a reaction on its own, with coefficient 1.
-        const long long lcmden = nd > 0 ? lcmvector(dens.data(), nd) : 1;
+        const long long lcmden = nd > 0 ? runio::lcmvector(dens.data(), nd) : 1;
         std::fill(x.begin(), x.end(), 0);
         x[c] = lcmden;
         for (int r = 1; r <= m; ++r)

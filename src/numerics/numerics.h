@@ -1,6 +1,7 @@
-// Numerical methods and the equilibrium solver: integer, rational, random and
-// statistical helpers, combinations, integer null space, singular value
-// decomposition, the non-linear solver and what surrounds it.
+// Numerical methods and the equilibrium solver: combinations, integer null
+// space, singular value decomposition, the non-linear solver and what
+// surrounds it.  The integer, rational, random and statistical helpers that
+// the lower subsystems also need are in the ground (runio).
 #pragma once
 
 #include <array>
@@ -13,13 +14,7 @@
 namespace numerics {
 
 constexpr int maxnlex = 74;        // solver unknowns
-constexpr int maxvecint = 400;     // entries of an integer vector
-
-// Wichmann-Hill generator state.
-struct RandomState {
-    std::int32_t s1 = 131, s2 = 137, s3 = 141;
-};
-extern RandomState rng;
+using runio::maxvecint;
 
 // State shared by every calculation's unknowns.
 struct SolverState {
@@ -28,20 +23,6 @@ struct SolverState {
     std::vector<double> compdx;   // phases x components x variables, sized at set-up
 };
 extern SolverState solver;
-
-// ---------------------------------------------------------------- integer, rational, random, statistics
-std::int32_t gcd(std::int32_t a, std::int32_t b);
-std::int32_t gcdvector(const std::int32_t* v, int n);          // v[1..n]
-std::int32_t lcm(std::int32_t a, std::int32_t b);
-std::int32_t lcmvector(const std::int32_t* v, int n);          // v[1..n]
-void intvector(double* x, int n, std::int32_t& mult);          // x[1..n]
-void seedrandom(bool repeatable);
-double whrandom();
-void shellsort(double* a, int n);                               // a[1..n]
-double quantile(const double* a, int n, double p);              // a[1..n], sorted
-void medianmad(const double* x, int n, double& median, double& spread);
-double tentopower(int k);
-double ratpower(int p, int q, double x);
 
 // ---------------------------------------------------------------- combinations and odometers
 // State of an enumeration: positions 1..k in use, the rest held at -1.
@@ -57,7 +38,7 @@ void nextodometer(IndexVector& d, const IndexVector& lim, int k, bool& more);
 using IntRow = std::array<std::int32_t, maxvecint + 1>;
 using IntMatrix = std::vector<IntRow>;
 int intechelon(const IntMatrix& a, int m, int n);   // rank
-int nullspace(const IntMatrix& a, int m, int n);    // rank; appends the reactions to calcwindows::rxns
+int nullspace(const IntMatrix& a, int m, int n);    // rank; appends the reactions to thermodata::rxns
 
 // ---------------------------------------------------------------- singular value decomposition
 constexpr int maxsvdrows = 800;    // rows of a matrix handed to svd

@@ -81,4 +81,6 @@ bool iskill(std::string reply)
     return trim(reply) == "kill";
 }
 
+std::string maxlabel(int n) { return " (max = " + inttext(n) + ") "; }
+
 }  // namespace runio

@@ -2,7 +2,6 @@
 // data files, and closing everything with the optional files erased when
 // nothing was written to them.
 #include "runio/runio.h"
-#include "dsfit/dsfit.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -68,7 +67,7 @@ void createchannel(Channel ch, const std::string& part1, const std::string& part
 
 void startoutfit()
 {
-    files.scriptsuffix = dsfit::fitprefs.pmdssuffix;
+    files.scriptsuffix = fitprefs.pmdssuffix;
     std::string suffix = files.scriptsuffix;
     files.scriptname = promptdatafile("ds-scr", suffix, "script info", files.infile);
     files.scriptopen = true;

@@ -19,6 +19,7 @@ constexpr int maxbitel = 30;       // largest element of a one-word bit set
 constexpr int maxbitel3 = 90;      // largest element of a three-word bit set
 constexpr int nchannels = 10;
 constexpr int nordinals = 400;
+constexpr int maxvecint = 400;     // entries of an integer vector
 
 constexpr char cutmark = '\xA4';   // ends a line that was cut by the line writer
 constexpr char degreesign = '\xA1';
@@ -81,6 +82,40 @@ struct RunState {
     long long heaptotal = 0;        // bytes held by the heap arrays
 };
 extern RunState run;
+
+// The dataset fit's file suffixes, from its settings file "ds-prefs.txt";
+// they name the run's files and the fit's a-x file.
+struct FitSettings {
+    std::string pmdssuffix;   // suffix of the fit's script, output and csv files
+    std::string axsuffix;     // the fit's a-x file is "ds-ax" + axsuffix + ".txt"
+};
+extern FitSettings fitprefs;
+
+// Wichmann-Hill generator state.
+struct RandomState {
+    std::int32_t s1 = 131, s2 = 137, s3 = 141;
+};
+extern RandomState rng;
+
+// ---------------------------------------------------------------- calculation windows
+// The windows of the calculation variables and the current point (P kbar,
+// T K): set up by the calculation windows and the script, read everywhere.
+struct Windows {
+    double plow = 0.0, phigh = 0.0, tlow = 0.0, thigh = 0.0;
+    double xlow = 0.0, xhigh = 1.0;
+    double alow = 0.0, ahigh = 1.0;
+    double mulow = 0.0, muhigh = 0.0;
+    double pmin = 0.0009, pmax = 1500.0, tmin = 283.0, tmax = 3000.0;
+    double pcalc = 0.0, tcalc = 0.0;
+    double xco2 = 0.0, xh2o = 0.0;
+    int calcvariable = 0;    // 0 P solved, 1 T solved
+    int othervariable = 0;   // 0 P, 1 T, 2 x(CO2), 3 activity, 4 mu
+    int fluidtype = 0;
+    int pdecimals = 3, tdecimals = 2, xdecimals = 2, adecimals = 2, mudecimals = 1;   // printing precisions
+    bool allreactions = true;
+    int variance = 1;
+};
+extern Windows win;
 
 // ---------------------------------------------------------------- text input files
 // A text file open for reading, with the reads the data readers need: whole
@@ -154,15 +189,9 @@ constexpr int fixedkind = 1, significantkind = 0;
 
 // ================================================================ routines
 
-// main run sequence
-void mainprogram();
-void startrun(const std::string& bannertext);
+// start-up tables and fixed records
 void makestarttables();   // machine epsilon, ordinals and bit masks
-int getcalcmode();
-void datestamp();
-void showelapsed();
-std::string makedatetext(int hour, int minute, int weekday, int day, int month, int year);
-std::string elapsedtext(double seconds);
+void filloxtable();
 
 // preferences file
 void readprefs();
@@ -170,11 +199,9 @@ void readprefs();
 // fatal errors and run kill
 [[noreturn]] void bomb(const std::string& where, const std::string& message, int flag);
 [[noreturn]] void killrun();
+// " (max = n) ": the capacity a "too many" message ends with.
+std::string maxlabel(int n);
 bool iskill(std::string reply);
-
-// run storage
-void setupstore();
-void disposestore();
 
 // run files
 void startout();
@@ -238,6 +265,20 @@ int getinteger(int kind, const std::string& word, const std::string& context);
 double getsingle(int kind, const std::string& word, const std::string& context);
 void getrational(int kind, const std::string& word, int& p, int& q, const std::string& context);
 void formattext(const std::vector<std::string>& lines);
+
+// integer, rational, random and statistical helpers
+std::int32_t gcd(std::int32_t a, std::int32_t b);
+std::int32_t gcdvector(const std::int32_t* v, int n);          // v[1..n]
+std::int32_t lcm(std::int32_t a, std::int32_t b);
+std::int32_t lcmvector(const std::int32_t* v, int n);          // v[1..n]
+void intvector(double* x, int n, std::int32_t& mult);          // x[1..n]
+void seedrandom(bool repeatable);
+double whrandom();
+void shellsort(double* a, int n);                               // a[1..n]
+double quantile(const double* a, int n, double p);              // a[1..n], sorted
+void medianmad(const double* x, int n, double& median, double& spread);
+double tentopower(int k);
+double ratpower(int p, int q, double x);
 
 // words, bit sets and heap accounting
 bool isblankchar(char ch);

@@ -1,7 +1,8 @@
 // The script settings: what the script file said, reset to its defaults and
 // read afresh on every pass.  The record `scriptset`, the small settings kept
-// beside it, the tables of names and values the keywords fill, the batch and
-// Monte Carlo tables of the mode-1 runs, and the script reader's routines.
+// beside it, the tables of names and values the keywords fill, and the batch
+// and Monte Carlo tables of the mode-1 runs.  The reader that fills them is
+// in script/.
 //
 // Switches are 0 given (yes), 1 not given (no), 2 ask.  Pressures are in
 // kbar, temperatures in K once stored (the script gives degrees C).
@@ -383,30 +384,6 @@ struct McTables {
 };
 extern McTables mcs;
 extern int mcoutkind;   // kept across passes: set only by "mcit" and the end-of-file rules
-
-// ================================================================ routines
-void initscripts();
-void readscripts();
-void getscriptfile();
-void defaultwindows();
-
-void splitinfo(const std::string& keyword, const Words& words, int nwords, int first);
-void shiftinfo(int k);
-bool scriptisnumber(int kind);
-
-// Typed readers of the current line's info: the first six return true when
-// the info is usable; the P and T readers store the values and return true
-// when there was a problem.
-bool scriptreal(const std::string& keyword, double lo, double hi);
-bool scriptreals(const std::string& keyword, int& n);
-bool scriptint(const std::string& keyword, int lo, int hi);
-bool scriptints(const std::string& keyword, int& n);
-bool scriptstring(const std::string& keyword);
-bool scriptstrings(const std::string& keyword, int& n);
-bool scriptonep(const std::string& keyword, double& p, int i, double lo, double hi);
-bool scriptprange(const std::string& keyword, double& plow, double& phigh, int i, double lo, double hi);
-bool scriptonet(const std::string& keyword, double& t, int i, double lo, double hi);
-bool scripttrange(const std::string& keyword, double& tlow, double& thigh, int i, double lo, double hi);
 
 // Screen summaries of the batches and the Monte Carlo items, for the phase
 // set-up once the batch copies and item bindings are made.

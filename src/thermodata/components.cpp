@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "axmodels/axmodels.h"
-#include "numerics/numerics.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
@@ -217,7 +216,7 @@ void makeoxides()
         comps.compname[ii] = hasoxygen ? oxide(r).oxname : oxide(r).elname;
         checkrowfits(i, comps.compname[ii]);
         std::int32_t mult = 1;
-        numerics::intvector(wmat[ii].data(), nem, mult);
+        runio::intvector(wmat[ii].data(), nem, mult);
         comps.compmult[ii] = mult;
         for (int k = 1; k <= nem; ++k)
             comps.c[ii][static_cast<std::size_t>(k)] = static_cast<int>(std::nearbyint(wmat[ii][static_cast<std::size_t>(k)]));

@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "axmodels/axmodels.h"
-#include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
 
 namespace thermodata {
@@ -150,7 +149,7 @@ double volumeterm(const TdRow& r, bool liquid, std::string_view name, double p, 
 double fluidterm(std::string_view name, double xco2, double xh2o, double p, double t)
 {
     double vw, vc, gf = 0.0, unused;
-    const bool mixing = calcwindows::win.fluidtype == 6;
+    const bool mixing = runio::win.fluidtype == 6;
     if (name == "H2O") {
         h2oeos(vw, gf, p, t);
         if (mixing && 0.0 < xco2 && xh2o < 1.0) {

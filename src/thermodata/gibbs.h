@@ -80,7 +80,7 @@ double dielectric(double p, double t, double xco2, double xh2o, double v);
 double kirkwoodg(double p, double t, double xco2, double xh2o, double v);
 
 // ---------------------------------------------------------------- reactions
-// Reaction i of calcwindows::rxns over the working end-members: the standard
+// Reaction i of thermodata::rxns over the working end-members: the standard
 // Gibbs energy change with its P and T derivatives, ln K from the activities
 // and the fluid, and the two together.
 void calcdg0(int i, double& dgdp, double& dgdt, double& g, double p, double t);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "axmodels/axmodels.h"
-#include "numerics/numerics.h"
 #include "runio/runio.h"
 #include "thermodata/gibbs.h"
 
@@ -388,10 +387,10 @@ void makeemc()
             for (int g = 1; g <= ncalc; ++g) {
                 const int d = divisor[static_cast<std::size_t>(g)];
                 if (d <= 1) continue;
-                const std::int32_t k = numerics::gcd(comps.c[ii][static_cast<std::size_t>(g)], d);
+                const std::int32_t k = runio::gcd(comps.c[ii][static_cast<std::size_t>(g)], d);
                 r.push_back(k >= 2 ? d / k : d);
             }
-            const long long m = numerics::lcmvector(r.data(), static_cast<int>(r.size()) - 1);
+            const long long m = runio::lcmvector(r.data(), static_cast<int>(r.size()) - 1);
             for (int g = 1; g <= ncalc; ++g) {
                 const auto gg = static_cast<std::size_t>(g);
                 comps.c[ii][gg] = fitamount(m * comps.c[ii][gg] / divisor[gg], i, list[gg]);

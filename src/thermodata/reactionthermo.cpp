@@ -3,11 +3,12 @@
 // Products have positive coefficients, reactants negative.
 #include <cmath>
 
-#include "calcwindows/calcwindows.h"
 #include "runio/runio.h"
 #include "thermodata/gibbs.h"
 
 namespace thermodata {
+
+Reactions rxns;
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr double dtstep = 0.001;  // K
 
 using RxnRow = std::array<std::int16_t, maxem + 1>;
 
-const RxnRow& rxnrow(int i) { return calcwindows::rxns.r[static_cast<std::size_t>(i)]; }
+const RxnRow& rxnrow(int i) { return rxns.r[static_cast<std::size_t>(i)]; }
 
 // Coefficient-weighted sum of the end-members' G.
 double sumdg(const RxnRow& nu, double p, double t)

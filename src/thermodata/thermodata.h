@@ -1,6 +1,11 @@
 // Thermodynamic dataset and end-member properties: the dataset file, the
 // components and composition matrix, the working end-member list, the data
-// rows and covariance, and the Gibbs energy of end-members and reactions.
+// rows and covariance, the reaction set, and the Gibbs energy of end-members
+// and reactions.
+//
+// A two-way tie with axmodels: the working end-member list, the
+// calculation's compositions and the made end-members are built from the
+// phase records of the a-x file, which in turn hold end-member data rows.
 #pragma once
 
 #include <array>
@@ -101,6 +106,17 @@ struct Components {
     int nfreeox = 0;                                      // free components of a phase-diagram calculation
 };
 extern Components comps;
+
+// ---------------------------------------------------------------- the reaction set
+constexpr int maxrxn = 150;       // reactions in one set
+// The reaction set: rows of integer coefficients over the working end-members.
+struct Reactions {
+    int nrxn = 0;
+    std::vector<std::array<std::int16_t, maxem + 1>> r;   // r[reaction][end-member], rows 1..150
+    std::array<int, maxrxn + 1> rxndiv{};
+    std::array<double, maxrxn + 1> lnk{};
+};
+extern Reactions rxns;
 
 // A drop list: one byte per phase, solution phases first; non-zero drops it.
 using DropList = std::array<std::uint8_t, maxphaselist + 1>;

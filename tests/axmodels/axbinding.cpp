@@ -9,6 +9,7 @@
 #include "axtest.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
+#include "script/script.h"
 
 using namespace axmodels;
 using axtest::replaced;
@@ -27,7 +28,7 @@ void readscript(const std::string& body, const std::string& with = head)
     ASSERT_TRUE(runio::openread(runio::files.infile, "pm-ex.txt"));
     runio::files.scriptopen = true;
     runio::files.scriptsuffix = "ex";
-    runio::readscripts();
+    script::readscripts();
 }
 
 class Binding : public ::testing::Test {

@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app.h"
 #include "axmodels/axmodels.h"
 #include "harness/harness.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
+#include "script/script.h"
 #include "thermodata/thermodata.h"
 
 namespace fs = std::filesystem;
@@ -30,22 +32,18 @@ const std::string binary =
 void initrun(const std::vector<std::string>& dsnames, bool dsnew)
 {
     using namespace runio;
-    run.ordinals[1] = "1st";
-    run.ordinals[2] = "2nd";
-    run.ordinals[3] = "3rd";
-    for (int n = 4; n <= nordinals; ++n) run.ordinals[static_cast<std::size_t>(n)] = inttext(n) + "th";
-    for (int k = 0; k <= maxbitel; ++k) run.bitmask[static_cast<std::size_t>(k)] = 1u << k;
+    makestarttables();
     run.calcmode = 1;
     run.progname = "PETRAMONDO 3.50";
     run.datetext = "Mon 1 Jan 2024 at 10:00";
-    if (axmodels::ph.prec1.empty()) setupstore();
+    if (axmodels::ph.prec1.empty()) app::setupstore();
     // AXDEBUG=1 shows the screen, and so the message of a fatal error that ends a test
     chans.chanset = std::getenv("AXDEBUG") != nullptr ? mscreen : 0;
     prefs = Prefs{};
     prefs.bombautoexit = true;
     prefs.prefsaxsuffix = "axex";
     files.scriptname = "pm-ex.txt";
-    initscripts();
+    script::initscripts();
     thermodata::Dataset& ds = thermodata::ds;
     ds.ndsem = static_cast<int>(dsnames.size());
     for (int i = 1; i <= ds.ndsem; ++i) {

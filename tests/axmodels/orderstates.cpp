@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         axtest::initrun();
-        numerics::seedrandom(true);
+        runio::seedrandom(true);
         axtest::readax(axtest::exampleax());
         for (int k = 1; k <= ph.nss; ++k)
             if (ph.prec1[static_cast<std::size_t>(k)].name == "opx") opx = k;

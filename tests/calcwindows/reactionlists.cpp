@@ -10,6 +10,7 @@
 #include "harness/bombcheck.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
+#include "script/script.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ protected:
 
     void SetUp() override
     {
-        runio::initscripts();
+        script::initscripts();
         for (int k : channels) {
             runio::chans.file[k] = std::tmpfile();
             runio::chans.chanset |= 1u << k;

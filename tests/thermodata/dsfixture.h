@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "app/app.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
@@ -21,7 +22,7 @@ class DsDir : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (thermodata::ems.td.empty()) runio::setupstore();
+        if (thermodata::ems.td.empty()) app::setupstore();
     }
     void SetUp() override
     {

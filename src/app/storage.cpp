@@ -1,15 +1,15 @@
 // The run's shared arrays, allocated once before the first pass and released
 // at the end, and the starting values of the calculation state.
+#include "app/app.h"
 #include "axmodels/axmodels.h"
 #include "calcwindows/calcwindows.h"
 #include "numerics/numerics.h"
 #include "runio/runio.h"
 #include "thermodata/thermodata.h"
 
-namespace runio {
+namespace app {
 
-std::array<Oxide, noxides + 1> oxtable;
-Scalings scal;
+using namespace runio;
 
 namespace {
 
@@ -22,31 +22,6 @@ constexpr long long prec1bytes = 1LL * axmodels::maxnp * sizeof(axmodels::SolPha
 constexpr long long tdbytes = 1LL * thermodata::maxem * thermodata::nslots * 8;
 constexpr long long compdxbytes = 1LL * axmodels::maxphases * 19 * 15 * 8;
 
-void filloxtable()
-{
-    oxtable = {{
-        {"", "", 0.0, 0, 0, 0},
-        {"Si", "SiO2", 60.08, 1, 2, 3},
-        {"Ti", "TiO2", 79.88, 1, 2, 10},
-        {"Al", "Al2O3", 101.96, 2, 3, 4},
-        {"Fe", "FeO", 71.85, 1, 1, 7},
-        {"Mg", "MgO", 40.3, 1, 1, 6},
-        {"Mn", "MnO", 70.94, 1, 1, 11},
-        {"Ca", "CaO", 56.08, 1, 1, 5},
-        {"Na", "Na2O", 61.98, 2, 1, 9},
-        {"K", "K2O", 94.2, 2, 1, 8},
-        {"O", "O", 16.0, 0, 1, 12},
-        {"H", "H2O", 18.015, 2, 1, 1},
-        {"C", "CO2", 44.01, 1, 2, 2},
-        {"Cl", "Cl2O", 86.9, 2, 1, 13},
-        {"e", "O2-", 16.0, 2, 1, 15},
-        {"Ni", "NiO", 74.69, 1, 1, 16},
-        {"Zr", "ZrO2", 123.22, 1, 2, 17},
-        {"S", "SO2", 64.06, 1, 2, 14},
-        {"Cu", "CuO", 79.55, 1, 1, 18},
-        {"Cr", "Cr2O3", 151.99, 2, 3, 19},
-    }};
-}
 
 }  // namespace
 
@@ -97,7 +72,7 @@ void setupstore()
     files.scriptsuffix.clear();
     calcwindows::win.variance = 1;
 
-    numerics::seedrandom(false);
+    runio::seedrandom(false);
 }
 
 void disposestore()
@@ -119,4 +94,4 @@ void disposestore()
     heapfree("compdx", compdxbytes);
 }
 
-}  // namespace runio
+}  // namespace app

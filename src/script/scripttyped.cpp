@@ -4,9 +4,9 @@
 // the script, K stored).
 #include <utility>
 
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -243,4 +243,4 @@ bool scripttrange(const std::string& keyword, double& tlow, double& thigh, int i
     return problem;
 }
 
-}  // namespace runio
+}  // namespace script

@@ -1,9 +1,9 @@
 // Script keywords of the bulk rock composition of a pseudosection: oxide
 // amounts given directly ("bulk"), or modes and compositions of phases ("rbi",
 // read bulk info), and the range settings between two compositions.
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -171,4 +171,4 @@ void kwonebulk(ScriptLine& l)
 
 void kwprintbulkinfo(ScriptLine& l) { scriptset.printbulkinfosw = l.sw; }
 
-}  // namespace runio
+}  // namespace script

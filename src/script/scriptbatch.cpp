@@ -6,9 +6,9 @@
 #include <cmath>
 #include <vector>
 
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -437,22 +437,4 @@ void kwbatchswitch(ScriptLine& l)
     if (b.nbatchon > b.nbatch) b.nbatchon = 0;
 }
 
-void printbatchsummary()
-{
-    const BatchTables& b = batches;
-    const ScriptTables& t = scripttabs;
-    putstr(1, "summary of batches", 1, mscreen);
-    for (int k = 1; k <= b.nbatch && static_cast<std::size_t>(k) < b.batchrec.size(); ++k) {
-        const BatchRec& r = b.batchrec[static_cast<std::size_t>(k)];
-        std::string line;
-        addfield(inttext(k), 3, line);
-        addfield(" :", 0, line);
-        for (int i = 1; i <= t.nwith; ++i)
-            if (r.present[static_cast<std::size_t>(i)]) addfield(t.withnames[static_cast<std::size_t>(i)], 7, line);
-        if (r.bulkflag) addfield("   pseudo", 0, line);
-        if (r.isoflag) addfield("   isopleth", 0, line);
-        putstr(0, line, 1, mscreen);
-    }
-}
-
-}  // namespace runio
+}  // namespace script

@@ -2,9 +2,9 @@
 // excess and set to zero, their colours, and the starting guesses of the
 // solver: P (kbar) and T (degrees C in the script, K stored), compositional
 // variables and phase modes.
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -191,4 +191,4 @@ void kwmodeguess(ScriptLine& l)
     if (s.modeguesssw == 1) t.nmodeguess = 0;
 }
 
-}  // namespace runio
+}  // namespace script

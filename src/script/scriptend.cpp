@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "calcwindows/calcwindows.h"
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 #include "thermodata/thermodata.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -301,4 +301,4 @@ void scriptend()
     if (thermodata::ds.dsnew) prefs.axnamecheck = true;
 }
 
-}  // namespace runio
+}  // namespace script

@@ -3,9 +3,9 @@
 // script, K stored), debugging and output levels, output switches, Gibbs
 // energy minimisation and the variance.
 #include "calcwindows/calcwindows.h"
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -209,4 +209,4 @@ void kwsetvar(ScriptLine& l)
         s.setvar = 1;
 }
 
-}  // namespace runio
+}  // namespace script

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "harness/bombcheck.h"
-#include "numerics/numerics.h"
+#include "runio/runio.h"
 
 namespace {
 
-using namespace numerics;
+using namespace runio;
 
 TEST(IntegerHelpers, GcdAndLcm)
 {

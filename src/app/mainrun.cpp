@@ -5,15 +5,16 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/app.h"
 #include "dsfit/dsfit.h"
 #include "emcalcs/emcalcs.h"
 #include "phasediagram/phasediagram.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 
-namespace runio {
+namespace app {
 
-RunState run;
+using namespace runio;
 
 namespace {
 
@@ -101,20 +102,6 @@ void showelapsed()
     screenwrite(elapsedtext(seconds) + "\n");
 }
 
-void makestarttables()
-{
-    run.macheps = 1.0;
-    for (int i = 0; i < 100; ++i) {
-        run.macheps /= 2.0;
-        if (1.0 + run.macheps == 1.0) break;
-    }
-    run.ordinals[1] = "1st";
-    run.ordinals[2] = "2nd";
-    run.ordinals[3] = "3rd";
-    for (int n = 4; n <= nordinals; ++n) run.ordinals[static_cast<std::size_t>(n)] = inttext(n) + "th";
-    for (int k = 0; k <= maxbitel; ++k) run.bitmask[static_cast<std::size_t>(k)] = 1u << k;
-}
-
 void startrun(const std::string& bannertext)
 {
     makestarttables();
@@ -196,4 +183,4 @@ void mainprogram()
     std::exit(0);
 }
 
-}  // namespace runio
+}  // namespace app

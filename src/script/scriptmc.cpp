@@ -4,9 +4,9 @@
 #include <cmath>
 #include <vector>
 
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -335,37 +335,4 @@ void kwfract(ScriptLine& l)
     }
 }
 
-void printmcsummary()
-{
-    const McTables& m = mcs;
-    if (m.nmc < 1) return;
-    putstr(1, "summary of mc info", 1, mscreen);
-    putstr(0, "     value     range", 1, mscreen);
-    for (int k = 1; k <= m.nmc; ++k) {
-        const McItem& it = m.mcitems[static_cast<std::size_t>(k)];
-        std::string line;
-        addreal(it.value, 3, true, 10, line);
-        if (it.link < 0) {
-            addfield(" through mcfunc ", 0, line);
-            addfield(m.mcfuncs[static_cast<std::size_t>(-it.link)].name, 0, line);
-        } else if (it.link > 0) {
-            const McRange& r = m.mcranges[static_cast<std::size_t>(it.link)];
-            addreal(r.halfwidth, 3, true, 10, line);
-            addfield(" in mcrange ", 0, line);
-            addfield(r.name, 0, line);
-        } else {
-            addreal(it.halfwidth, 3, true, 10, line);
-        }
-        addfield(" by ", 0, line);
-        addfield(it.ref.varname, 0, line);
-        addfield(" in ", 0, line);
-        addfield(it.ref.phases[1], 0, line);
-        for (int i = 2; i <= it.ref.nphases; ++i) {
-            addfield(i == 2 ? ";  also " : " ", 0, line);
-            addfield(it.ref.phases[static_cast<std::size_t>(i)], 0, line);
-        }
-        putstr(0, line, 1, mscreen);
-    }
-}
-
-}  // namespace runio
+}  // namespace script

@@ -4,12 +4,11 @@
 #include <ctime>
 #include <vector>
 
-#include "numerics/numerics.h"
+#include "runio/runio.h"
 
-namespace numerics {
+namespace runio {
 
 RandomState rng;
-SolverState solver;
 
 std::int32_t gcd(std::int32_t a, std::int32_t b)
 {
@@ -166,4 +165,4 @@ double ratpower(int p, int q, double x)
     }
 }
 
-}  // namespace numerics
+}  // namespace runio

@@ -4,9 +4,14 @@
 
 #include <string>
 
+#include "runio/runio.h"
 #include "runio/scriptset.h"
+#include "script/script.h"
 
-namespace runio {
+namespace script {
+
+// The reader works on the ground's records and writers throughout.
+using namespace runio;
 
 // The current logical line: word 1 is the keyword; `used` words (the keyword
 // and its yes/no/ask word, when there is one) come before the info words.
@@ -140,4 +145,4 @@ void kwfractdebug(ScriptLine& l);
 // the checks after the last line
 void scriptend();
 
-}  // namespace runio
+}  // namespace script

@@ -2,24 +2,25 @@
 // text, the elapsed-time line and the start-up tables.
 #include <gtest/gtest.h>
 
+#include "app/app.h"
 #include "runio/runio.h"
 
 TEST(RunSequence, DateText)
 {
     // 9:05 on Sunday 6 December 2026, weekday 0 = Sunday
-    EXPECT_EQ(runio::makedatetext(9, 5, 0, 6, 12, 2026), "9.05 on Sun 6 Dec,2026");
-    EXPECT_EQ(runio::makedatetext(14, 30, 6, 28, 2, 2027), "14.30 on Sat 28 Feb,2027");
-    EXPECT_EQ(runio::makedatetext(0, 0, 7, 1, 13, 2026), "0.00noday? 1nomonth?2026");
+    EXPECT_EQ(app::makedatetext(9, 5, 0, 6, 12, 2026), "9.05 on Sun 6 Dec,2026");
+    EXPECT_EQ(app::makedatetext(14, 30, 6, 28, 2, 2027), "14.30 on Sat 28 Feb,2027");
+    EXPECT_EQ(app::makedatetext(0, 0, 7, 1, 13, 2026), "0.00noday? 1nomonth?2026");
 }
 
 TEST(RunSequence, ElapsedText)
 {
-    EXPECT_EQ(runio::elapsedtext(2.5), "elapsed =  2.5 secs");
-    EXPECT_EQ(runio::elapsedtext(12.34), "elapsed = 12.3 secs");
-    EXPECT_EQ(runio::elapsedtext(29.96), "elapsed = 30.0 secs");   // the test is on the unrounded value
-    EXPECT_EQ(runio::elapsedtext(30.0), "elapsed = 30 secs");
-    EXPECT_EQ(runio::elapsedtext(45.9994), "elapsed = 45 secs");
-    EXPECT_EQ(runio::elapsedtext(45.9996), "elapsed = 46 secs");
+    EXPECT_EQ(app::elapsedtext(2.5), "elapsed =  2.5 secs");
+    EXPECT_EQ(app::elapsedtext(12.34), "elapsed = 12.3 secs");
+    EXPECT_EQ(app::elapsedtext(29.96), "elapsed = 30.0 secs");   // the test is on the unrounded value
+    EXPECT_EQ(app::elapsedtext(30.0), "elapsed = 30 secs");
+    EXPECT_EQ(app::elapsedtext(45.9994), "elapsed = 45 secs");
+    EXPECT_EQ(app::elapsedtext(45.9996), "elapsed = 46 secs");
 }
 
 TEST(RunSequence, StartUpTables)

@@ -16,6 +16,7 @@
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
+#include "script/script.h"
 
 namespace scripttest {
 
@@ -90,7 +91,7 @@ protected:
     {
         openscript(text);
         answers(replies);
-        runio::readscripts();
+        script::readscripts();
     }
 
     std::string log()

@@ -3,9 +3,9 @@
 // mode isopleths, phases of zero mode, and the projection plane.
 #include <cmath>
 
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 namespace {
 
@@ -346,4 +346,4 @@ void kwprojplane(ScriptLine& l)
     for (int i = 1; i <= s.nprojcompnames; ++i) t.projapex[k][i] = si.inforeal[i];
 }
 
-}  // namespace runio
+}  // namespace script

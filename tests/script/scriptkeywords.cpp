@@ -5,6 +5,7 @@
 #include "scriptfixture.h"
 
 using namespace runio;
+using namespace script;
 using scripttest::mandatory;
 
 namespace {

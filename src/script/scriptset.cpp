@@ -1,18 +1,9 @@
-// The script settings record, the tables beside it and their defaults.
-#include "runio/scriptset.h"
-
+// The defaults of the script settings, set afresh before every pass.
 #include "calcwindows/calcwindows.h"
+#include "script/scriptblocks.h"
 #include "thermodata/thermodata.h"
 
-namespace runio {
-
-ScriptFlags scriptflags;
-ScriptSet scriptset;
-ScriptInfo scriptinfo;
-ScriptTables scripttabs;
-BatchTables batches;
-McTables mcs;
-int mcoutkind = 0;
+namespace script {
 
 void initscripts()
 {
@@ -31,4 +22,4 @@ void initscripts()
     calcwindows::win.xh2o = 1.0;
 }
 
-}  // namespace runio
+}  // namespace script

@@ -6,6 +6,7 @@
 #include "scriptfixture.h"
 
 using namespace runio;
+using namespace script;
 
 namespace {
 

@@ -3,9 +3,9 @@
 // uncertainties, the independent reactions and limits of average P-T, the
 // fluid composition and the choice of the all-reactions analysis.
 #include "calcwindows/calcwindows.h"
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 void kwsamecoding(ScriptLine& l)
 {
@@ -165,4 +165,4 @@ void kwschreinemakers(ScriptLine& l)
         scriptset.doallr = 1;
 }
 
-}  // namespace runio
+}  // namespace script

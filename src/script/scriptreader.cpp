@@ -2,9 +2,9 @@
 // the info items of a line, and the hand-over of each line to its keyword.
 #include <algorithm>
 
-#include "runio/scriptblocks.h"
+#include "script/scriptblocks.h"
 
-namespace runio {
+namespace script {
 
 ScriptLine scriptline;
 
@@ -266,4 +266,4 @@ int withposition(const std::string& name)
     return pos;
 }
 
-}  // namespace runio
+}  // namespace script
