@@ -44,13 +44,13 @@ void readexample()
     td::readds(1);
     td::ems.nem = td::ds.ndsem;
     for (int k = 1; k <= td::ds.ndsem; ++k)
-        td::ems.emname[static_cast<std::size_t>(k)] = runio::trim(td::ds.dsemname[static_cast<std::size_t>(k)]);
+        td::ems.emname[k] = runio::trim(td::ds.dsemname[k]);
     td::readds(2);
     td::readds(3);
     calcwindows::win.fluidtype = 0;
     for (int k = 1; k <= td::ems.nem; ++k) {
-        const std::string& name = td::ems.emname[static_cast<std::size_t>(k)];
-        const td::TdRow& r = td::ems.td[static_cast<std::size_t>(k)];
+        const std::string& name = td::ems.emname[k];
+        const td::TdRow& r = td::ems.td[k];
         Kind kind = solid;
         if (name == "H2O")
             kind = water;

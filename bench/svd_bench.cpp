@@ -30,7 +30,7 @@ void BM_svd(benchmark::State& state)
     const std::vector<double> a = randommatrix(n);
     for (auto _ : state) {
         for (int i = 1; i <= n; ++i)
-            for (int j = 1; j <= n; ++j) numerics::sv.svdu[i][j] = a[static_cast<std::size_t>((i - 1) * n + j - 1)];
+            for (int j = 1; j <= n; ++j) numerics::sv.svdu[i][j] = a[(i - 1) * n + j - 1];
         numerics::svd(n, n);
         benchmark::DoNotOptimize(numerics::sv.svdw[1]);
     }

@@ -17,28 +17,28 @@ constexpr double dxstep = 0.001;
 
 // Ideal-mixing activity of end-member m at site fractions sf; with skipzero
 // a site fraction that is not positive is left out of the product.
-double idealactivity(const EmRec& e, const std::array<double, maxsf + 1>& sf, bool skipzero)
+double idealactivity(const EmRec& e, const runio::Arr<double, maxsf + 1>& sf, bool skipzero)
 {
     double a = e.normconst;
     for (int t = 1; t <= e.nterms; ++t) {
-        const IdealTerm& term = e.term[static_cast<std::size_t>(t)];
-        const double x = sf[static_cast<std::size_t>(term.sf)];
+        const IdealTerm& term = e.term[t];
+        const double x = sf[term.sf];
         if (skipzero && x <= 0.0) continue;
         a *= runio::ratpower(term.p, term.q, x);
     }
     return a;
 }
 
-void sitefractions(const SolPhase& s, const double* x, std::array<double, maxsf + 1>& sf)
+void sitefractions(const SolPhase& s, const double* x, runio::Arr<double, maxsf + 1>& sf)
 {
-    for (int j = 1; j <= s.nsf; ++j) sf[static_cast<std::size_t>(j)] = evalpoly(s.sf[static_cast<std::size_t>(j)], x, 1);
+    for (int j = 1; j <= s.nsf; ++j) sf[j] = evalpoly(s.sf[j], x, 1);
 }
 
 }  // namespace
 
 void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double p, double t)
 {
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     const int n = s.n;
     const double rt = thermodata::rgas * t;
 
@@ -46,23 +46,21 @@ void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double
     EmValues size{}, phi{};
     double total = 0.0;
     for (int j = 1; j <= n; ++j) {
-        const auto jj = static_cast<std::size_t>(j);
-        phi[jj] = evalpoly(s.prop[jj], x, 1);
-        size[jj] = s.sizea[jj] + s.sizeb[jj] * t + s.sizec[jj] * p;
-        total += size[jj] * phi[jj];
+        phi[j] = evalpoly(s.prop[j], x, 1);
+        size[j] = s.sizea[j] + s.sizeb[j] * t + s.sizec[j] * p;
+        total += size[j] * phi[j];
     }
-    for (int j = 1; j <= n; ++j) phi[static_cast<std::size_t>(j)] *= size[static_cast<std::size_t>(j)] / total;
+    for (int j = 1; j <= n; ++j) phi[j] *= size[j] / total;
 
-    std::array<double, maxsf + 1> sf{}, sfshifted{};
+    runio::Arr<double, maxsf + 1> sf{}, sfshifted{};
     sitefractions(s, x, sf);
-    std::array<double, maxsolem + 1> xshifted{};
-    for (int v = 1; v <= s.nvar; ++v) xshifted[static_cast<std::size_t>(v)] = x[v];
+    runio::Arr<double, maxsolem + 1> xshifted{};
+    for (int v = 1; v <= s.nvar; ++v) xshifted[v] = x[v];
 
     for (int m = 1; m <= n; ++m) {
-        const auto mm = static_cast<std::size_t>(m);
-        const EmRec& e = s.em[mm];
+        const EmRec& e = s.em[m];
         if (e.exclude) {
-            a[mm] = sda[mm] = 0.0;
+            a[m] = sda[m] = 0.0;
             continue;
         }
         const double a0 = idealactivity(e, sf, false);
@@ -70,32 +68,30 @@ void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double
         // a forward difference.
         double u = 0.0;
         for (int v = 1; v <= s.nvar; ++v) {
-            const auto vv = static_cast<std::size_t>(v);
-            const double sd = s.var[vv].sd;
+            const double sd = s.var[v].sd;
             if (sd <= 0.0) continue;
-            xshifted[vv] = x[v] + dxstep;
+            xshifted[v] = x[v] + dxstep;
             sitefractions(s, xshifted.data(), sfshifted);
-            xshifted[vv] = x[v];
+            xshifted[v] = x[v];
             const double d = (idealactivity(e, sfshifted, true) - a0) * sd / dxstep;
             u += d * d;
         }
         if (s.model == 0) {
-            a[mm] = a0;
-            sda[mm] = std::sqrt(u);
+            a[m] = a0;
+            sda[m] = std::sqrt(u);
             continue;
         }
         // RT ln gamma = -sum over pairs of (d_im - phi_i)(d_jm - phi_j) W 2 s_m / (s_i + s_j).
         double excess = 0.0, var = 0.0;
         for (int g = 1; g <= s.ngterm; ++g) {
-            const auto& [w, i, j] = s.gterm[static_cast<std::size_t>(g)];
-            const auto ww = static_cast<std::size_t>(w), ii = static_cast<std::size_t>(i), jj = static_cast<std::size_t>(j);
-            const double f = ((i == m ? 1.0 : 0.0) - phi[ii]) * ((j == m ? 1.0 : 0.0) - phi[jj]) * 2.0 * size[mm] /
-                             (size[ii] + size[jj]);
-            excess -= f * (s.wa[ww] + s.wb[ww] * t + s.wc[ww] * p);
-            if (runio::scriptset.justrelu == 1) var += (f * s.wsd[ww]) * (f * s.wsd[ww]);
+            const auto& [w, i, j] = s.gterm[g];
+            const double f = ((i == m ? 1.0 : 0.0) - phi[i]) * ((j == m ? 1.0 : 0.0) - phi[j]) * 2.0 * size[m] /
+                             (size[i] + size[j]);
+            excess -= f * (s.wa[w] + s.wb[w] * t + s.wc[w] * p);
+            if (runio::scriptset.justrelu == 1) var += (f * s.wsd[w]) * (f * s.wsd[w]);
         }
-        a[mm] = a0 * std::exp(excess / rt);
-        sda[mm] = a[mm] * std::sqrt(var / (rt * rt) + u / (a0 * a0));
+        a[m] = a0 * std::exp(excess / rt);
+        sda[m] = a[m] * std::sqrt(var / (rt * rt) + u / (a0 * a0));
     }
 }
 

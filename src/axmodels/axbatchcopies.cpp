@@ -19,7 +19,7 @@ int withentry(const std::string& name)
 {
     const runio::ScriptTables& st = runio::scripttabs;
     for (int i = 1; i <= st.nwith; ++i)
-        if (st.withnames[static_cast<std::size_t>(i)] == name) return i;
+        if (st.withnames[i] == name) return i;
     return 0;
 }
 
@@ -33,7 +33,7 @@ int xrefentry(const std::string& name)
 int blockentry(const runio::BatchGuess& blk, const std::string& name, int from)
 {
     for (int i = from; i <= blk.n; ++i)
-        if (blk.name[static_cast<std::size_t>(i)] == name) return i;
+        if (blk.name[i] == name) return i;
     return 0;
 }
 
@@ -41,7 +41,7 @@ bool samevariables(const SolPhase& a, const SolPhase& b)
 {
     if (a.nvar != b.nvar) return false;
     for (int v = 1; v <= a.nvar; ++v)
-        if (a.var[static_cast<std::size_t>(v)].name != b.var[static_cast<std::size_t>(v)].name) return false;
+        if (a.var[v].name != b.var[v].name) return false;
     return true;
 }
 
@@ -50,16 +50,16 @@ bool samevariables(const SolPhase& a, const SolPhase& b)
 // to the end-members as read from the a-x file.
 void contractcopy(int k)
 {
-    SolPhase& c = ph.prec1[static_cast<std::size_t>(k)];
+    SolPhase& c = ph.prec1[k];
     const bool before = c.nasread > 0;
     const int nasread = c.nasread;
-    const std::array<bool, maxsolem + 1> keptbefore = c.emkept;
+    const runio::Arr<bool, maxsolem + 1> keptbefore = c.emkept;
     contractphase(k);
     if (!before) return;
-    std::array<bool, maxsolem + 1> kept{};
+    runio::Arr<bool, maxsolem + 1> kept{};
     int j = 0;
     for (int i = 1; i <= nasread; ++i)
-        if (keptbefore[static_cast<std::size_t>(i)]) kept[static_cast<std::size_t>(i)] = c.emkept[static_cast<std::size_t>(++j)];
+        if (keptbefore[i]) kept[i] = c.emkept[++j];
     c.emkept = kept;
     c.nasread = nasread;
 }
@@ -67,19 +67,19 @@ void contractcopy(int k)
 void addmcphase(runio::McRef& r, const std::string& parent, const std::string& copy, const std::string& message)
 {
     bool on = false;
-    for (int i = 1; i <= r.nphases; ++i) on = on || r.phases[static_cast<std::size_t>(i)] == parent;
+    for (int i = 1; i <= r.nphases; ++i) on = on || r.phases[i] == parent;
     if (!on) return;
     if (r.nphases + 1 > runio::maxmcphases) runio::bomb("read", message, 0);
-    r.phases[static_cast<std::size_t>(++r.nphases)] = copy;
+    r.phases[++r.nphases] = copy;
 }
 
 // References of the batch to phase entry "from" now go to entry "to".
 void repoint(runio::BatchRec& r, int from, int to)
 {
     for (int i = 1; i <= r.niso; ++i)
-        if (r.isophase[static_cast<std::size_t>(i)] == from) r.isophase[static_cast<std::size_t>(i)] = to;
+        if (r.isophase[i] == from) r.isophase[i] = to;
     for (int i = 1; i <= r.nmodeset; ++i)
-        if (r.modephase[static_cast<std::size_t>(i)] == from) r.modephase[static_cast<std::size_t>(i)] = to;
+        if (r.modephase[i] == from) r.modephase[i] = to;
     if (r.oddphase == from) r.oddphase = to;
 }
 
@@ -89,9 +89,9 @@ void boildown(int b, int k, int nss0)
 {
     runio::BatchTables& bt = runio::batches;
     runio::ScriptTables& st = runio::scripttabs;
-    runio::BatchRec& r = bt.batchrec[static_cast<std::size_t>(b)];
-    const runio::BatchGuess& blk = bt.batchguess[static_cast<std::size_t>(r.kxyz)];
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    runio::BatchRec& r = bt.batchrec[b];
+    const runio::BatchGuess& blk = bt.batchguess[r.kxyz];
+    const SolPhase& s = ph.prec1[k];
     if (s.nvar < 1) return;
 
     const std::string& firstvar = s.var[1].name;
@@ -103,7 +103,7 @@ void boildown(int b, int k, int nss0)
                       1, runio::msol);
         runio::bomb("read", "can't find first var " + firstvar, 0);
     }
-    const int last = blockentry(blk, s.var[static_cast<std::size_t>(s.nvar)].name, first);
+    const int last = blockentry(blk, s.var[s.nvar].name, first);
     if (last == 0) {
         std::string line = "batch ";
         runio::addfield(runio::inttext(b), 3, line);
@@ -115,27 +115,27 @@ void boildown(int b, int k, int nss0)
     // variables.
     for (int v = 1; v <= s.nvar; ++v) {
         const int i = first + v - 1;
-        const std::string given = i <= last ? blk.name[static_cast<std::size_t>(i)] : std::string();
-        const std::string& name = s.var[static_cast<std::size_t>(v)].name;
+        const std::string given = i <= last ? blk.name[i] : std::string();
+        const std::string& name = s.var[v].name;
         if (given != name)
             runio::bomb("read", "xyzguess names don't match: \"" + name + "\" \"" + given + "\"", 0);
     }
     int nzero = 0;
     for (int i = first; i <= last; ++i)
-        if (blk.value[static_cast<std::size_t>(i)] == 0.0) ++nzero;
+        if (blk.value[i] == 0.0) ++nzero;
     if (nzero == 0) return;
 
     if (ph.nss + 1 > maxnp) runio::bomb("read", "numbers of phases in boil down", 0);
     const int kc = ++ph.nss;
-    SolPhase& c = ph.prec1[static_cast<std::size_t>(kc)];
+    SolPhase& c = ph.prec1[kc];
     c = s;
     for (int v = 1; v <= c.nvar; ++v) {
-        XyzVar& x = c.var[static_cast<std::size_t>(v)];
-        x.guess = blk.value[static_cast<std::size_t>(first + v - 1)];
+        XyzVar& x = c.var[v];
+        x.guess = blk.value[first + v - 1];
         if (x.guess != 0.0) continue;
         for (int a = 1; a <= c.nvarasread; ++a)
-            if (c.varnameasread[static_cast<std::size_t>(a)] == x.name) c.varnonzero[static_cast<std::size_t>(a)] = false;
-        c.zeroedname[static_cast<std::size_t>(++c.nzeroed)] = x.name;
+            if (c.varnameasread[a] == x.name) c.varnonzero[a] = false;
+        c.zeroedname[++c.nzeroed] = x.name;
     }
     contractcopy(kc);
 
@@ -148,9 +148,9 @@ void boildown(int b, int k, int nss0)
             const std::string name = s.name + "-" + runio::inttext(n);
             int j = 0;
             for (int i = nss0 + 1; i < kc && j == 0; ++i)
-                if (ph.prec1[static_cast<std::size_t>(i)].name == name) j = i;
+                if (ph.prec1[i].name == name) j = i;
             if (j == 0) break;
-            if (samevariables(ph.prec1[static_cast<std::size_t>(j)], c)) {
+            if (samevariables(ph.prec1[j], c)) {
                 reuse = j;
                 break;
             }
@@ -162,24 +162,24 @@ void boildown(int b, int k, int nss0)
         c.name = s.name + "-" + runio::inttext(n);
         if (st.nwith + 1 > runio::maxwith) runio::bomb("read", "number of whichstrings", 0);
         entry = ++st.nwith;
-        st.withnames[static_cast<std::size_t>(entry)] = c.name;
-        st.withlistflag[static_cast<std::size_t>(entry)] = true;
-        st.withlistcount[static_cast<std::size_t>(entry)] = 0;
-        for (int i = 1; i <= bt.nbatch; ++i) bt.batchrec[static_cast<std::size_t>(i)].present[static_cast<std::size_t>(entry)] = false;
+        st.withnames[entry] = c.name;
+        st.withlistflag[entry] = true;
+        st.withlistcount[entry] = 0;
+        for (int i = 1; i <= bt.nbatch; ++i) bt.batchrec[i].present[entry] = false;
         runio::McTables& m = runio::mcs;
         for (int i = 1; i <= m.nmc; ++i)
-            addmcphase(m.mcitems[static_cast<std::size_t>(i)].ref, s.name, c.name, "number of mcphase");
+            addmcphase(m.mcitems[i].ref, s.name, c.name, "number of mcphase");
         for (int i = 1; i <= m.nmccorr; ++i) {
-            runio::McCorr& cr = m.mccorrs[static_cast<std::size_t>(i)];
+            runio::McCorr& cr = m.mccorrs[i];
             addmcphase(cr.ref1, s.name, c.name, "number of mcphase1");
             addmcphase(cr.ref2, s.name, c.name, "number of mcphase2");
         }
     } else {
         --ph.nss;
-        entry = xrefentry(ph.prec1[static_cast<std::size_t>(reuse)].name);
+        entry = xrefentry(ph.prec1[reuse].name);
     }
-    r.present[static_cast<std::size_t>(parent)] = false;
-    r.present[static_cast<std::size_t>(entry)] = true;
+    r.present[parent] = false;
+    r.present[entry] = true;
     repoint(r, parent, entry);
 }
 
@@ -194,42 +194,41 @@ void makebatchcopies()
     const int nwith0 = st.nwith;
 
     // Where each phase of the with list stands: solution phases first, then pure phases.
-    std::vector<int> position(static_cast<std::size_t>(nwith0) + 1, 0);
+    std::vector<int> position(nwith0 + 1, 0);
     for (int i = 1; i <= nwith0; ++i) {
-        const std::string& name = st.withnames[static_cast<std::size_t>(i)];
+        const std::string& name = st.withnames[i];
         int pos = 0;
         for (int k = 1; k <= ph.nss && pos == 0; ++k)
-            if (ph.prec1[static_cast<std::size_t>(k)].name == name) pos = k;
+            if (ph.prec1[k].name == name) pos = k;
         for (int k = 1; k <= ph.npure && pos == 0; ++k)
-            if (ph.prec0[static_cast<std::size_t>(k)].name == name) pos = ph.nss + k;
+            if (ph.prec0[k].name == name) pos = ph.nss + k;
         if (pos == 0) runio::bomb("read", "name fubar with " + name, 0);
-        position[static_cast<std::size_t>(i)] = pos;
+        position[i] = pos;
     }
 
     for (int b = 1; b <= bt.nbatch; ++b) {
-        const runio::BatchRec& r = bt.batchrec[static_cast<std::size_t>(b)];
+        const runio::BatchRec& r = bt.batchrec[b];
         if (r.kxyz < 1 || r.kxyz > bt.nbatchguess) continue;
-        std::vector<bool> used(static_cast<std::size_t>(nss0) + 1, false);
+        std::vector<bool> used(nss0 + 1, false);
         for (int i = 1; i <= nwith0; ++i) {
-            const int pos = position[static_cast<std::size_t>(i)];
-            if (r.present[static_cast<std::size_t>(i)] && pos <= nss0) used[static_cast<std::size_t>(pos)] = true;
+            const int pos = position[i];
+            if (r.present[i] && pos <= nss0) used[pos] = true;
         }
         for (int k = 1; k <= nss0; ++k)
-            if (used[static_cast<std::size_t>(k)]) boildown(b, k, nss0);
+            if (used[k]) boildown(b, k, nss0);
     }
 
     // The zeroes are now in the copies' models, no longer guesses.
     for (int g = 1; g <= bt.nbatchguess; ++g) {
-        runio::BatchGuess& blk = bt.batchguess[static_cast<std::size_t>(g)];
+        runio::BatchGuess& blk = bt.batchguess[g];
         int kept = 0;
         for (int i = 1; i <= blk.n; ++i) {
-            const auto ii = static_cast<std::size_t>(i);
-            if (blk.value[ii] == 0.0) continue;
-            const auto to = static_cast<std::size_t>(++kept);
-            blk.name[to] = blk.name[ii];
-            blk.value[to] = blk.value[ii];
-            blk.low[to] = blk.low[ii];
-            blk.high[to] = blk.high[ii];
+            if (blk.value[i] == 0.0) continue;
+            const auto to = ++kept;
+            blk.name[to] = blk.name[i];
+            blk.value[to] = blk.value[i];
+            blk.low[to] = blk.low[i];
+            blk.high[to] = blk.high[i];
         }
         blk.n = kept;
         blk.nzero = 0;

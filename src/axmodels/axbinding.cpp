@@ -16,7 +16,7 @@ namespace {
 int findsolphase(const std::string& name)
 {
     for (int k = 1; k <= ph.nss; ++k)
-        if (ph.prec1[static_cast<std::size_t>(k)].name == name) return k;
+        if (ph.prec1[k].name == name) return k;
     return 0;
 }
 
@@ -28,13 +28,13 @@ int findparam(const SolPhase& s, const runio::McRef& r)
     switch (r.kind) {
     case 1:
         for (int k = 1; k <= s.nw; ++k)
-            if (s.wname[static_cast<std::size_t>(k)] == r.varname) return k;
+            if (s.wname[k] == r.varname) return k;
         return 0;
     case 2:
     case 3: {
         const std::string open = r.kind == 2 ? "a(" : "DQF(";
         for (int i = 1; i <= s.n; ++i)
-            if (open + s.em[static_cast<std::size_t>(i)].name + ")" == r.varname) return i;
+            if (open + s.em[i].name + ")" == r.varname) return i;
         return 0;
     }
     default:
@@ -48,7 +48,7 @@ void bindref(runio::McRef& r, const std::string& nophase, const std::string& bad
 {
     const int k = findsolphase(r.phases[1]);
     if (k == 0) runio::bomb("read", nophase, 0);
-    const int p = findparam(ph.prec1[static_cast<std::size_t>(k)], r);
+    const int p = findparam(ph.prec1[k], r);
     if (p < 0) runio::bomb("read", badkind, 0);
     if (p == 0) runio::bomb("read", noparam, 0);
     r.paramindex = p;
@@ -70,7 +70,7 @@ double& abcpart(double& a, double& b, double& c, int coef, const std::string& ba
 void writeitem(SolPhase& s, const runio::McItem& it)
 {
     const runio::McRef& r = it.ref;
-    const auto p = static_cast<std::size_t>(r.paramindex);
+    const auto p = r.paramindex;
     switch (r.kind) {
     case 1:
         abcpart(s.wa[p], s.wb[p], s.wc[p], r.coef, "finding kp in mc: bad abc code (1)") = it.value;
@@ -81,7 +81,7 @@ void writeitem(SolPhase& s, const runio::McItem& it)
     case 3: {
         EmRec& e = s.em[p];
         abcpart(e.dqfa, e.dqfb, e.dqfc, r.coef, "finding kp in mc: bad abc code (3)") = it.value;
-        e.dqfperturbed[static_cast<std::size_t>(r.coef)] = true;
+        e.dqfperturbed[r.coef] = true;
         break;
     }
     default:
@@ -96,7 +96,7 @@ void writeitem(SolPhase& s, const runio::McItem& it)
 // which addresses no parameter, rather than the index of a neighbouring one.
 int keptindex(const SolPhase& s, int kind, int old)
 {
-    auto kept = [&](int i) { return s.emkept[static_cast<std::size_t>(i)]; };
+    auto kept = [&](int i) { return s.emkept[i]; };
     const int n0 = s.nasread;
     if (kind == 1) {
         int pair = 0, newpair = 0;
@@ -129,7 +129,7 @@ bool hasguess(const std::string& name)
 {
     const runio::ScriptTables& st = runio::scripttabs;
     for (int i = 1; i <= st.nxyzguess; ++i)
-        if (st.xyzguesses[static_cast<std::size_t>(i)].name == name) return true;
+        if (st.xyzguesses[i].name == name) return true;
     return false;
 }
 
@@ -137,7 +137,7 @@ bool inwith(const std::string& name)
 {
     const runio::ScriptTables& st = runio::scripttabs;
     for (int i = 1; i <= st.nwith; ++i)
-        if (st.withnames[static_cast<std::size_t>(i)] == name) return true;
+        if (st.withnames[i] == name) return true;
     return false;
 }
 
@@ -148,13 +148,13 @@ void insertcopy(int t, const std::string& name)
     ++ph.nph;
     ++ph.nss;
     for (int k = ph.nss; k > t + 1; --k)
-        ph.prec1[static_cast<std::size_t>(k)] = std::move(ph.prec1[static_cast<std::size_t>(k - 1)]);
-    SolPhase& c = ph.prec1[static_cast<std::size_t>(t + 1)];
-    c = ph.prec1[static_cast<std::size_t>(t)];
+        ph.prec1[k] = std::move(ph.prec1[k - 1]);
+    SolPhase& c = ph.prec1[t + 1];
+    c = ph.prec1[t];
     const std::string templ = c.name;
     c.name = name;
     for (int v = 1; v <= c.nvar; ++v) {
-        XyzVar& x = c.var[static_cast<std::size_t>(v)];
+        XyzVar& x = c.var[v];
         x.name = copiedvarname(x.name, templ, name);
     }
 }
@@ -166,15 +166,15 @@ void bindmcitems()
     runio::McTables& m = runio::mcs;
     if (m.nmc > 0 && ph.nss > 0) {
         for (int i = 1; i <= m.nmc; ++i) {
-            runio::McItem& it = m.mcitems[static_cast<std::size_t>(i)];
+            runio::McItem& it = m.mcitems[i];
             bindref(it.ref, "finding kp in mc (1)", "finding kp in mc (2a)", "finding kp in mc (3)");
-            writeitem(ph.prec1[static_cast<std::size_t>(findsolphase(it.ref.phases[1]))], it);
+            writeitem(ph.prec1[findsolphase(it.ref.phases[1])], it);
         }
     }
     // A correlation only pairs two items' draws: nothing goes into the phases.
     // One given without parameter words names no parameter to find.
     for (int i = 1; i <= m.nmccorr; ++i) {
-        runio::McCorr& c = m.mccorrs[static_cast<std::size_t>(i)];
+        runio::McCorr& c = m.mccorrs[i];
         if (!c.named) continue;
         bindref(c.ref1, "finding kp1 in mccorr (1)", "finding kp1 in mccorr (2)", "finding kp1 in mccorr (3)");
         bindref(c.ref2, "finding kp1 in mccorr (1)", "finding kp2 in mccorr (2)", "finding kp2 in mccorr (3)");
@@ -187,15 +187,15 @@ void renumbermcitems(int k)
     // at most 48 items may name one contracted phase.
     constexpr int maxpasses = 50;
     runio::McTables& m = runio::mcs;
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     int last = 0;
     for (int pass = 1;; ++pass) {
         if (pass >= maxpasses) runio::bomb("read", "boilover in kp decrease", 0);
         int found = 0;
         for (int i = last + 1; i <= m.nmc && found == 0; ++i)
-            if (m.mcitems[static_cast<std::size_t>(i)].ref.phases[1] == s.name) found = i;
+            if (m.mcitems[i].ref.phases[1] == s.name) found = i;
         if (found == 0) return;
-        runio::McRef& r = m.mcitems[static_cast<std::size_t>(found)].ref;
+        runio::McRef& r = m.mcitems[found].ref;
         r.paramindex = keptindex(s, r.kind, r.paramindex);
         last = found;
     }
@@ -206,13 +206,13 @@ void makesamecoding()
     runio::ScriptTables& st = runio::scripttabs;
     if (thermodata::ds.dsnew) {
         for (int g = 1; g <= st.nsamecoding; ++g) {
-            const runio::SameCoding& group = st.samecodings[static_cast<std::size_t>(g)];
+            const runio::SameCoding& group = st.samecodings[g];
             const int t = findsolphase(group.names[1]);
             if (t == 0) continue;
             // copies go in right after the template, whose place does not move
             for (int i = 2; i <= group.n; ++i) {
-                const SolPhase& templ = ph.prec1[static_cast<std::size_t>(t)];
-                const std::string& name = group.names[static_cast<std::size_t>(i)];
+                const SolPhase& templ = ph.prec1[t];
+                const std::string& name = group.names[i];
                 // A copy needs its own starting guesses: its first variable must be
                 // among the script's guesses under the copy's name.
                 if (hasguess(copiedvarname(templ.var[1].name, templ.name, name)))
@@ -223,14 +223,14 @@ void makesamecoding()
         }
     }
     for (int g = 1; g <= st.nsamecoding; ++g) {
-        runio::SameCoding& group = st.samecodings[static_cast<std::size_t>(g)];
+        runio::SameCoding& group = st.samecodings[g];
         int kept = 0;
         for (int i = 1; i <= group.n; ++i) {
-            const int k = findsolphase(group.names[static_cast<std::size_t>(i)]);
+            const int k = findsolphase(group.names[i]);
             if (k == 0) continue;
             ++kept;
-            group.names[static_cast<std::size_t>(kept)] = group.names[static_cast<std::size_t>(i)];
-            group.phaseno[static_cast<std::size_t>(kept)] = k;
+            group.names[kept] = group.names[i];
+            group.phaseno[kept] = k;
         }
         group.n = kept;
     }

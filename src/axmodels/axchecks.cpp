@@ -43,17 +43,17 @@ void boundfromform(const XTerm& x, XyzVar& v)
 void setphasebounds(SolPhase& s)
 {
     for (int iv = 1; iv <= s.nvar; ++iv) {
-        XyzVar& v = s.var[static_cast<std::size_t>(iv)];
+        XyzVar& v = s.var[iv];
         v.fixed = false;
         v.loopindex = 0;
         v.lokind = v.hikind = inclusive;
         for (int k = 1; k <= s.nsf; ++k) {
-            const SfExpr& e = s.sf[static_cast<std::size_t>(k)];
+            const SfExpr& e = s.sf[k];
             if (e.n != 1) continue;
-            s.sflinear[static_cast<std::size_t>(k)] = true;
+            s.sflinear[k] = true;
             const SXTerm& t = e.t[1];
             for (int j = 1; j <= t.n; ++j) {
-                const XTerm& x = t.x[static_cast<std::size_t>(j)];
+                const XTerm& x = t.x[j];
                 if (x.n == 1 && x.var[1] == iv) boundfromform(x, v);
             }
         }
@@ -75,26 +75,26 @@ void setphasebounds(SolPhase& s)
 }
 
 // The composition at which end-member e of a phase is pure.
-std::array<double, maxsolem + 1> purecomposition(const SolPhase& s, const EmRec& e)
+runio::Arr<double, maxsolem + 1> purecomposition(const SolPhase& s, const EmRec& e)
 {
-    std::array<double, maxsolem + 1> x{};
+    runio::Arr<double, maxsolem + 1> x{};
     for (int v = 1; v <= s.nvar; ++v)
-        x[static_cast<std::size_t>(v)] = static_cast<double>(e.checknum[static_cast<std::size_t>(v)]) / e.checkdiv;
+        x[v] = static_cast<double>(e.checknum[v]) / e.checkdiv;
     return x;
 }
 
 void checkstartingcomposition(int k)
 {
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     if (s.hasorder || legalcomp(k)) return;
-    std::array<double, maxsolem + 1> x{};
+    runio::Arr<double, maxsolem + 1> x{};
     for (int v = 1; v <= s.nvar; ++v)
-        x[static_cast<std::size_t>(v)] = s.var[static_cast<std::size_t>(v)].guess;
+        x[v] = s.var[v].guess;
     runio::putstr(1, "for " + s.name + ", site fractions are:", 1, runio::msol);
     for (int j = 1; j <= s.nsf; ++j) {
         std::string& line = runio::chans.line;
-        line = s.sfname[static_cast<std::size_t>(j)] + " = ";
-        runio::addreal(evalpoly(s.sf[static_cast<std::size_t>(j)], x.data(), 1), 6, true, 12, line);
+        line = s.sfname[j] + " = ";
+        runio::addreal(evalpoly(s.sf[j], x.data(), 1), 6, true, 12, line);
         runio::putstr(0, line, 1, runio::msol);
     }
     runio::putstr(0, "site fractions must be positive (starting guess problems)", 1, runio::msol);
@@ -105,12 +105,12 @@ void checkstartingcomposition(int k)
 // consistent model.
 double pureidealactivity(const SolPhase& s, const EmRec& e)
 {
-    const std::array<double, maxsolem + 1> x = purecomposition(s, e);
+    const runio::Arr<double, maxsolem + 1> x = purecomposition(s, e);
     double value = e.normconst;
     for (int t = 1; t <= e.nterms; ++t) {
-        const IdealTerm& term = e.term[static_cast<std::size_t>(t)];
+        const IdealTerm& term = e.term[t];
         // a site fraction dropped by a contraction is identically 0
-        const double sfx = term.sf == 0 ? 0.0 : evalpoly(s.sf[static_cast<std::size_t>(term.sf)], x.data(), 1);
+        const double sfx = term.sf == 0 ? 0.0 : evalpoly(s.sf[term.sf], x.data(), 1);
         if (term.p == 1 && term.q == 1) {
             value *= sfx;
         } else {
@@ -136,23 +136,23 @@ void addentry(std::string& line, bool& any, const std::string& text, double valu
 
 void setbounds()
 {
-    for (int k = 1; k <= ph.nss; ++k) setphasebounds(ph.prec1[static_cast<std::size_t>(k)]);
+    for (int k = 1; k <= ph.nss; ++k) setphasebounds(ph.prec1[k]);
 }
 
 void setvarlimits()
 {
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         s.nvarlim = 0;
         s.sflinear.fill(false);
         s.alllinear = true;
         for (int j = 1; j <= s.nsf; ++j) {
-            const SfExpr& e = s.sf[static_cast<std::size_t>(j)];
+            const SfExpr& e = s.sf[j];
             if (e.n != 1) {
                 s.alllinear = false;
                 continue;
             }
-            s.sflinear[static_cast<std::size_t>(j)] = true;
+            s.sflinear[j] = true;
             for (int f = 1; f <= e.t[1].n; ++f) setvarlim(e, 1, f, s.n, s);
         }
     }
@@ -165,9 +165,9 @@ void checkmodels()
     std::string line = std::string(1, runio::bulletsign) + " inconsistent ideal mixing activities: ";
     bool any = false;
     for (int k = 1; k <= ph.nss; ++k) {
-        const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        const SolPhase& s = ph.prec1[k];
         for (int i = 1; i <= s.n; ++i) {
-            const EmRec& e = s.em[static_cast<std::size_t>(i)];
+            const EmRec& e = s.em[i];
             if (e.nterms < 1 || e.checkdiv <= 0) continue;
             const double a = pureidealactivity(s, e);
             if (std::fabs(a - 1.0) > 0.001) addentry(line, any, e.name + " in " + s.name + " = ", a, 4);
@@ -180,12 +180,12 @@ void checkmodels()
 
     line = std::string(1, runio::bulletsign) + " inconsistent p coding: ";
     for (int k = 1; k <= ph.nss; ++k) {
-        const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        const SolPhase& s = ph.prec1[k];
         for (int j = 1; j <= s.n; ++j) {
-            const EmRec& e = s.em[static_cast<std::size_t>(j)];
+            const EmRec& e = s.em[j];
             if (e.checkdiv <= 0) continue;
-            const std::array<double, maxsolem + 1> x = purecomposition(s, e);
-            const double p = evalpoly(s.prop[static_cast<std::size_t>(j)], x.data(), 1);
+            const runio::Arr<double, maxsolem + 1> x = purecomposition(s, e);
+            const double p = evalpoly(s.prop[j], x.data(), 1);
             if (std::fabs(p - 1.0) > 0.001) addentry(line, any, e.name + " = ", p, 3);
         }
     }

@@ -21,14 +21,13 @@ std::string inttext(int n)
 void put(const std::string& text, std::string& line) { runio::addfield(text, 0, line); }
 
 // One linear form of a product, as the listing writes it.
-void writeform(const XTerm& x, bool bracketed, const std::array<std::string, maxsolem + 1>& names,
+void writeform(const XTerm& x, bool bracketed, const runio::Arr<std::string, maxsolem + 1>& names,
                std::string& line)
 {
     if (bracketed) put("(", line);
     if (x.p != 0) put(rationaltext(x.p, x.q), line);
     for (int l = 1; l <= x.n; ++l) {
-        const auto ll = static_cast<std::size_t>(l);
-        const int p = x.tp[ll], q = x.tq[ll];
+        const int p = x.tp[l], q = x.tq[l];
         const bool negative = (p < 0) != (q < 0);
         if (l == 1 && x.p == 0)
             put(negative ? "-" : "", line);
@@ -39,7 +38,7 @@ void writeform(const XTerm& x, bool bracketed, const std::array<std::string, max
             put(inttext(ap) + "/" + inttext(aq) + " ", line);
         else if (ap != 1)
             put(inttext(ap), line);
-        put(names[static_cast<std::size_t>(x.var[ll])], line);
+        put(names[x.var[l]], line);
     }
     if (bracketed) put(")", line);
 }
@@ -52,15 +51,14 @@ double evalpoly(const SfExpr& e, const double* x, int base)
 {
     double value = 0.0;
     for (int k = 1; k <= e.n; ++k) {
-        const SXTerm& s = e.t[static_cast<std::size_t>(k)];
+        const SXTerm& s = e.t[k];
         if (s.factor == 0.0) continue;
         double product = s.factor;
         for (int j = 1; j <= s.n; ++j) {
-            const XTerm& f = s.x[static_cast<std::size_t>(j)];
+            const XTerm& f = s.x[j];
             double form = static_cast<double>(f.p) / f.q;
             for (int l = 1; l <= f.n; ++l) {
-                const auto ll = static_cast<std::size_t>(l);
-                form += static_cast<double>(f.tp[ll]) / f.tq[ll] * x[f.var[ll] + base - 1];
+                form += static_cast<double>(f.tp[l]) / f.tq[l] * x[f.var[l] + base - 1];
             }
             product *= form;
         }
@@ -71,12 +69,12 @@ double evalpoly(const SfExpr& e, const double* x, int base)
 
 bool legalcomp(int k)
 {
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     if (s.nsf == 0) return true;
-    std::array<double, maxsolem + 1> x{};
-    for (int i = 1; i <= s.nvar; ++i) x[static_cast<std::size_t>(i)] = s.var[static_cast<std::size_t>(i)].guess;
+    runio::Arr<double, maxsolem + 1> x{};
+    for (int i = 1; i <= s.nvar; ++i) x[i] = s.var[i].guess;
     for (int j = 1; j <= s.nsf; ++j)
-        if (evalpoly(s.sf[static_cast<std::size_t>(j)], x.data(), 1) <= 0.0) return false;
+        if (evalpoly(s.sf[j], x.data(), 1) <= 0.0) return false;
     return true;
 }
 
@@ -87,12 +85,12 @@ std::string shortname(const std::string& varname)
     return pos == std::string::npos ? varname : varname.substr(0, pos);
 }
 
-void shortvarnames(int k, std::array<std::string, maxsolem + 1>& names)
+void shortvarnames(int k, runio::Arr<std::string, maxsolem + 1>& names)
 {
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     if (s.n < 2) return;
     for (int i = 1; i <= s.nvar; ++i)
-        names[static_cast<std::size_t>(i)] = shortname(s.var[static_cast<std::size_t>(i)].name);
+        names[i] = shortname(s.var[i].name);
 }
 
 void writeexpression(const SfExpr& e, const std::string& name, int k, std::uint32_t mask)
@@ -104,10 +102,10 @@ void writeexpression(const SfExpr& e, const std::string& name, int k, std::uint3
         runio::putstr(0, line, 1, mask);
         return;
     }
-    std::array<std::string, maxsolem + 1> names{};
+    runio::Arr<std::string, maxsolem + 1> names{};
     shortvarnames(k, names);
     for (int kk = 1; kk <= e.n; ++kk) {
-        const SXTerm& s = e.t[static_cast<std::size_t>(kk)];
+        const SXTerm& s = e.t[kk];
         const double f = s.factor;
         if (f == 1.0) {
             if (kk > 1) put(" + ", line);
@@ -121,7 +119,7 @@ void writeexpression(const SfExpr& e, const std::string& name, int k, std::uint3
             if (std::fabs(f) != 1.0) put(runio::realstr(std::fabs(f), 2, true), line);
         }
         for (int j = 1; j <= s.n; ++j) {
-            const XTerm& x = s.x[static_cast<std::size_t>(j)];
+            const XTerm& x = s.x[j];
             if (x.n == 0) {
                 put(rationaltext(x.p, x.q), line);
                 continue;
@@ -143,11 +141,11 @@ void writephaselist(const std::vector<bool>& selected)
     int f = 0;   // selected[1..nss] solution phases, then the pure phases
     auto one = [&](const std::string& name) {
         ++f;
-        const bool on = static_cast<std::size_t>(f) < selected.size() && selected[static_cast<std::size_t>(f)];
+        const bool on = static_cast<std::size_t>(f) < selected.size() && selected[f];
         runio::addfield(on ? " " + name + " " : " (" + name + ") ", 7, line);
     };
-    for (int i = 1; i <= ph.nss; ++i) one(ph.prec1[static_cast<std::size_t>(i)].name);
-    for (int i = 1; i <= ph.npure; ++i) one(ph.prec0[static_cast<std::size_t>(i)].name);
+    for (int i = 1; i <= ph.nss; ++i) one(ph.prec1[i].name);
+    for (int i = 1; i <= ph.npure; ++i) one(ph.prec0[i].name);
     runio::addfield("     ", 0, line);
     runio::putstr(1, line, 0, runio::msol);
 }

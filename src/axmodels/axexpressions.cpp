@@ -30,7 +30,7 @@ void readvariable(XTerm& x, int t, const std::string& where)
         bomb("setup phases", rd.item + " not a " + rd.context, 0);
     }
     if (v < 1 || v > rd.nvar) bomb("setup phases", "illegal " + rd.context, 0);
-    x.var[static_cast<std::size_t>(t)] = v;
+    x.var[t] = v;
 }
 
 }  // namespace
@@ -43,14 +43,14 @@ void readsfexpr(SfExpr& e, const std::string& context)
     e.n = n;
     e.t.assign(static_cast<std::size_t>(n + 1), SXTerm{});
     for (int j = 1; j <= n; ++j) {
-        SXTerm& s = e.t[static_cast<std::size_t>(j)];
+        SXTerm& s = e.t[j];
         s.factor = 1.0;
         const int m = readcount("no of xterms" + context);
         if (m < 1) bomb("setup phases", "too few x terms" + context, 0);
         if (m > maxxterms) bomb("setup phases", "too many x terms" + context + maxlabel(maxxterms), 0);
         s.n = m;
         for (int k = 1; k <= m; ++k) {
-            XTerm& x = s.x[static_cast<std::size_t>(k)];
+            XTerm& x = s.x[k];
             readitem("constant in " + ordinal(k) + " term" + context);
             runio::getrational(rd.kind, rd.item, x.p, x.q, rd.context);
             const int nt = readcount("no of terms in " + ordinal(k) + " term" + context);
@@ -61,8 +61,8 @@ void readsfexpr(SfExpr& e, const std::string& context)
             for (int t = 1; t <= nt; ++t) {
                 const std::string where = ordinal(t) + " of " + ordinal(k) + " term" + context;
                 readitem("mult in " + where);
-                runio::getrational(rd.kind, rd.item, x.tp[static_cast<std::size_t>(t)],
-                                   x.tq[static_cast<std::size_t>(t)], rd.context);
+                runio::getrational(rd.kind, rd.item, x.tp[t],
+                                   x.tq[t], rd.context);
                 readvariable(x, t, where);
             }
         }
@@ -77,17 +77,16 @@ void printsxterms(const std::string& title, const SfExpr& e)
     runio::addrealshort(e.n, 0, line);
     runio::putstr(1, line, 1, msl);
     for (int j = 1; j <= e.n; ++j) {
-        const SXTerm& s = e.t[static_cast<std::size_t>(j)];
+        const SXTerm& s = e.t[j];
         line = "  " + ordinal(j) + " sxterm: nxterms = ";
         runio::addrealshort(s.n, 0, line);
         runio::putstr(0, line, 1, msl);
         for (int k = 1; k <= s.n; ++k) {
-            const XTerm& x = s.x[static_cast<std::size_t>(k)];
+            const XTerm& x = s.x[k];
             line = "    " + ordinal(k) + " xterm: " + rationaltext(x.p, x.q);
             for (int t = 1; t <= x.n; ++t) {
-                const auto tt = static_cast<std::size_t>(t);
-                line += " " + rationaltext(x.tp[tt], x.tq[tt]) + " ";
-                runio::addrealshort(x.var[tt], 0, line);
+                line += " " + rationaltext(x.tp[t], x.tq[t]) + " ";
+                runio::addrealshort(x.var[t], 0, line);
             }
             runio::putstr(0, line, 1, msl);
         }

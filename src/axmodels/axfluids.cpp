@@ -12,7 +12,7 @@ using runio::bomb;
 
 // Names no end-member of an ordinary solid solution may bear.
 constexpr int nspeciesnames = 33;
-const std::array<std::string, nspeciesnames + 1> speciesnames = {
+const runio::Arr<std::string, nspeciesnames + 1> speciesnames = {
     "",      "H2O",   "CO2",    "CO",   "CH4",   "O2",   "H2",    "H2S",   "S2",    "H+",    "Cl-",   "OH-",
     "Na+",   "K+",    "Ca++",   "Mg++", "Fe++",  "Al+++", "CO3--", "AlOH3", "AlOH4-", "KOH", "HCl",  "KCl",
     "NaCl",  "CaCl2", "CaCl+",  "MgCl2", "MgCl+", "FeCl2", "HS-",  "HSO3-", "SO42-", "HSO4-"};
@@ -36,10 +36,9 @@ void fillfluidspecies()
         {"", 0, 0},          {"H2O", 0, 0},        {"CO2", 0, 0},     {"CH4", 0.046, 190.6}, {"CO", 0.035, 132.9},
         {"H2", 0.0211, 41.2}, {"O2", 0, 0},        {"H2S", 0.0893, 373.2}, {"S2", 0.08, 259.6}};
     for (int i = 1; i <= nfluidspecies; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
-        f.name[ii] = crit[ii].name;
-        f.pcrit[ii] = crit[ii].pc;
-        f.tcrit[ii] = crit[ii].tc;
+        f.name[i] = crit[i].name;
+        f.pcrit[i] = crit[i].pc;
+        f.tcrit[i] = crit[i].tc;
     }
     // Interaction energies (kJ) of the species pairs; the table is symmetric.
     struct Pair {
@@ -51,8 +50,8 @@ void fillfluidspecies()
         {2, 4, 1.2},  {2, 5, 2.2},  {2, 7, 0.045}, {2, 8, 1.0}, {3, 4, 0.0}, {3, 5, 0.8},  {3, 7, 4.15},
         {4, 5, 0.3}};
     for (const Pair& p : pairs) {
-        f.w[static_cast<std::size_t>(p.i)][static_cast<std::size_t>(p.j)] = p.w;
-        f.w[static_cast<std::size_t>(p.j)][static_cast<std::size_t>(p.i)] = p.w;
+        f.w[p.i][p.j] = p.w;
+        f.w[p.j][p.i] = p.w;
     }
 }
 
@@ -75,7 +74,7 @@ void fluidmixing(SolPhase& s)
     for (int i = 1; i < s.n; ++i)
         for (int j = 2; j <= s.n; ++j) {
             ++k;
-            s.gterm[static_cast<std::size_t>(k)] = {k, i, j};
+            s.gterm[k] = {k, i, j};
         }
     s.ngterm = k;
 }
@@ -89,7 +88,7 @@ void aqueousmixing(SolPhase& s)
     if (s.wa[1] != 0.0) bomb("read", "set W(H2O-CO2) = 0 (its value is then hard-wired)", 0);
     if (s.ngterm + 1 > maxpairs)
         bomb("setupphases", "too many interaction terms for aqueous " + s.name + runio::maxlabel(maxpairs), 0);
-    for (int g = s.ngterm; g >= 1; --g) s.gterm[static_cast<std::size_t>(g + 1)] = s.gterm[static_cast<std::size_t>(g)];
+    for (int g = s.ngterm; g >= 1; --g) s.gterm[g + 1] = s.gterm[g];
     s.gterm[1] = {1, 1, 2};
     ++s.ngterm;
 }
@@ -99,7 +98,7 @@ void aqueousmixing(SolPhase& s)
 void setupfluids()
 {
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         s.fluid = beginswith(s.name, "fluid");
         s.aqueous = !s.fluid && beginswith(s.name, "aq");
         if (s.aqueous && runio::run.calcmode == 1) {
@@ -108,14 +107,14 @@ void setupfluids()
         }
         s.h2opos = s.co2pos = 0;
         for (int i = 1; i <= s.n; ++i) {
-            const std::string& name = s.em[static_cast<std::size_t>(i)].name;
+            const std::string& name = s.em[i].name;
             if (name == "H2O") s.h2opos = i;
             if (name == "CO2") s.co2pos = i;
         }
         if (s.fluid || s.aqueous || beginswith(s.name, "fl")) continue;
         for (int i = 1; i <= s.n; ++i) {
             int pos;
-            const std::string& name = s.em[static_cast<std::size_t>(i)].name;
+            const std::string& name = s.em[i].name;
             if (runio::posinlist(name, speciesnames.data(), nspeciesnames, pos)) bomb("read", name + " not in fluid/aq", 0);
         }
     }
@@ -123,12 +122,12 @@ void setupfluids()
     fillfluidspecies();
 
     for (int k = 1; k <= ph.nss; ++k)
-        for (int i = 1; i <= maxsolem; ++i) ph.prec1[static_cast<std::size_t>(k)].em[static_cast<std::size_t>(i)].fluidindex = 0;
+        for (int i = 1; i <= maxsolem; ++i) ph.prec1[k].em[i].fluidindex = 0;
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         if (!s.fluid && !s.aqueous) continue;
         for (int i = 1; i <= s.n; ++i) {
-            EmRec& e = s.em[static_cast<std::size_t>(i)];
+            EmRec& e = s.em[i];
             const int pos = speciesposition(e.name, nfluidspecies);
             if (s.fluid) {
                 if (pos == 0) bomb("read", "end-member name in fluid not recognised", 0);
@@ -140,7 +139,7 @@ void setupfluids()
         }
     }
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         if (s.fluid)
             fluidmixing(s);
         else if (s.aqueous)

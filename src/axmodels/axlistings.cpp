@@ -36,12 +36,12 @@ void listvariables(const SolPhase& s, std::uint32_t m)
 {
     if (s.nzeroed > 0) {
         std::string line = " xyz variables set to zero: ";
-        for (int i = 1; i <= s.nzeroed; ++i) line += s.zeroedname[static_cast<std::size_t>(i)] + "  ";
+        for (int i = 1; i <= s.nzeroed; ++i) line += s.zeroedname[i] + "  ";
         putstr(1, line, 1, m);
     }
     putstr(1, " starting guesses", 1, m);
     for (int i = 1; i <= s.nvar; ++i) {
-        const XyzVar& v = s.var[static_cast<std::size_t>(i)];
+        const XyzVar& v = s.var[i];
         std::string line = "  " + v.name + " = ";
         runio::addreal(v.guess, 5, false, 0, line);
         if (v.lower != 0.0 || v.upper != 1.0) line += "  range " + axnum(3, v.lower) + " <> " + axnum(3, v.upper);
@@ -52,10 +52,10 @@ void listvariables(const SolPhase& s, std::uint32_t m)
 
 void listidealmixing(int k, std::uint32_t m)
 {
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     putstr(1, s.model == 0 ? " activities" : " ideal mixing activities", 1, m);
     for (int i = 1; i <= s.n; ++i) {
-        const EmRec& e = s.em[static_cast<std::size_t>(i)];
+        const EmRec& e = s.em[i];
         std::string line = "  " + e.name + " = ";
         const double c = e.normconst;
         if (c != 1.0) {
@@ -70,10 +70,10 @@ void listidealmixing(int k, std::uint32_t m)
             }
         }
         for (int t = 1; t <= e.nterms; ++t) {
-            const IdealTerm& term = e.term[static_cast<std::size_t>(t)];
+            const IdealTerm& term = e.term[t];
             if (t > 1) line += " ";
             // a site fraction a contraction dropped is identically 0
-            line += term.sf == 0 ? std::string("0") : s.sfname[static_cast<std::size_t>(term.sf)];
+            line += term.sf == 0 ? std::string("0") : s.sfname[term.sf];
             if (term.p == 1 && term.q == 1) continue;
             line += "^";
             if (term.q != 1)
@@ -94,20 +94,18 @@ void listnonideality(const SolPhase& s, std::uint32_t m)
     if (s.model == 0) return;
     putstr(1, s.model == 1 ? " non-ideality by symmetric formalism" : " non-ideality by van laar", 1, m);
     for (int g = 1; g <= s.ngterm; ++g) {
-        const auto [w, i, j] = s.gterm[static_cast<std::size_t>(g)];
-        const auto ww = static_cast<std::size_t>(w);
+        const auto [w, i, j] = s.gterm[g];
         putstr(0,
-               "  W(" + s.em[static_cast<std::size_t>(i)].name + "," + s.em[static_cast<std::size_t>(j)].name +
-                   ") = " + abc(s.wa[ww], s.wb[ww], s.wc[ww], false),
+               "  W(" + s.em[i].name + "," + s.em[j].name +
+                   ") = " + abc(s.wa[w], s.wb[w], s.wc[w], false),
                1, m);
     }
     if (s.model != 2) return;
     putstr(0, "", 1, m);
     for (int i = 1; i <= s.n; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
-        std::string line = "  v(" + s.em[ii].name + ") = " + (s.sizea[ii] == 1.0 ? "1" : axnum(3, s.sizea[ii]));
-        if (std::fabs(s.sizeb[ii]) > 1e-5) line += sign(s.sizeb[ii]) + runio::realstr(std::fabs(s.sizeb[ii]), 6, true) + " T";
-        if (std::fabs(s.sizec[ii]) > 0.001) line += sign(s.sizec[ii]) + runio::realstr(std::fabs(s.sizec[ii]), 4, true) + " P";
+        std::string line = "  v(" + s.em[i].name + ") = " + (s.sizea[i] == 1.0 ? "1" : axnum(3, s.sizea[i]));
+        if (std::fabs(s.sizeb[i]) > 1e-5) line += sign(s.sizeb[i]) + runio::realstr(std::fabs(s.sizeb[i]), 6, true) + " T";
+        if (std::fabs(s.sizec[i]) > 0.001) line += sign(s.sizec[i]) + runio::realstr(std::fabs(s.sizec[i]), 4, true) + " P";
         putstr(0, line, 1, m);
     }
 }
@@ -115,19 +113,18 @@ void listnonideality(const SolPhase& s, std::uint32_t m)
 void listmade(const SolPhase& s, std::uint32_t m)
 {
     bool any = false;
-    for (int i = 1; i <= s.n; ++i) any = any || s.em[static_cast<std::size_t>(i)].make.count > 0;
+    for (int i = 1; i <= s.n; ++i) any = any || s.em[i].make.count > 0;
     if (!any) return;
     putstr(1, " \"make\" end-members", 1, m);
     static const char* const prefix[] = {"e-", "d-", "o-", "", ""};
     static const char* const kindtext[] = {"", "  (make)", "  (mod)", "  (od)", "  (tran)", "  (rcal)"};
     for (int i = 1; i <= s.n; ++i) {
-        const EmRec& e = s.em[static_cast<std::size_t>(i)];
+        const EmRec& e = s.em[i];
         const MakeRecipe& mk = e.make;
         if (mk.count <= 0) continue;
         std::string line = "  " + e.name + " = ";
         for (int j = 1; j <= mk.count; ++j) {
-            const auto jj = static_cast<std::size_t>(j);
-            const int num = mk.num[jj];
+            const int num = mk.num[j];
             if (j == 1)
                 line += num < 0 ? "- " : "";
             else
@@ -137,9 +134,9 @@ void listmade(const SolPhase& s, std::uint32_t m)
                 if (mk.divisor > 1) line += "/" + runio::inttext(mk.divisor);
                 line += " ";
             }
-            const int kind = mk.kind[jj];
+            const int kind = mk.kind[j];
             if (kind >= 0 && kind <= 2) line += prefix[kind];
-            line += mk.cname[jj];
+            line += mk.cname[j];
         }
         if (e.dqfa != 0.0 || e.dqfb != 0.0 || e.dqfc != 0.0) line += abc(e.dqfa, e.dqfb, e.dqfc, true);
         if (e.dqfkind >= 1 && e.dqfkind <= 5) line += kindtext[e.dqfkind];
@@ -168,9 +165,9 @@ void printaxnum(int n, std::string& buffer, double x)
 void printaxmodel(int k)
 {
     const std::uint32_t m = runio::run.calcmode == 5 ? runio::mic : runio::mit;
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     if (k == 1)
-        for (int i = 1; i <= axinfo.naxheader; ++i) putstr(0, axinfo.axheader[static_cast<std::size_t>(i)], 1, m);
+        for (int i = 1; i <= axinfo.naxheader; ++i) putstr(0, axinfo.axheader[i], 1, m);
     if (s.n == 1) {
         putstr(1, dashes, 1, m);
         putstr(0, s.name, 1, m);
@@ -179,7 +176,7 @@ void printaxmodel(int k)
         return;
     }
     if (s.nverbatim > 0) {
-        for (int i = 1; i <= s.nverbatim; ++i) putstr(0, s.verbatim[static_cast<std::size_t>(i)], 1, m);
+        for (int i = 1; i <= s.nverbatim; ++i) putstr(0, s.verbatim[i], 1, m);
     } else {
         putstr(1, dashes, 1, m);
         putstr(0, s.name, 1, m);
@@ -187,10 +184,10 @@ void printaxmodel(int k)
     listvariables(s, m);
     putstr(1, " site fractions", 1, m);
     for (int j = 1; j <= s.nsf; ++j)
-        writeexpression(s.sf[static_cast<std::size_t>(j)], s.sfname[static_cast<std::size_t>(j)], k, m);
+        writeexpression(s.sf[j], s.sfname[j], k, m);
     putstr(1, " proportions", 1, m);
     for (int i = 1; i <= s.n; ++i)
-        writeexpression(s.prop[static_cast<std::size_t>(i)], s.em[static_cast<std::size_t>(i)].name, k, m);
+        writeexpression(s.prop[i], s.em[i].name, k, m);
     listidealmixing(k, m);
     listnonideality(s, m);
     listmade(s, m);
@@ -202,7 +199,7 @@ void printwtable(int k)
     using runio::addfield;
     using runio::addreal;
     using runio::msol;
-    const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    const SolPhase& s = ph.prec1[k];
     std::string& line = runio::chans.line;
     line = s.name;
     addfield(" ", 5 - static_cast<int>(s.name.size()), line);
@@ -213,16 +210,16 @@ void printwtable(int k)
         return;
     }
     line = "  var";
-    for (int i = 1; i <= s.nvar; ++i) addfield(s.var[static_cast<std::size_t>(i)].name, 10, line);
+    for (int i = 1; i <= s.nvar; ++i) addfield(s.var[i].name, 10, line);
     putstr(0, line, 1, msol);
     line = "     ";
-    for (int i = 1; i <= s.nvar; ++i) addreal(s.var[static_cast<std::size_t>(i)].guess, 3, false, 10, line);
+    for (int i = 1; i <= s.nvar; ++i) addreal(s.var[i].guess, 3, false, 10, line);
     putstr(0, line, 1, msol);
 
     if (s.model != 0) {
         bool anyb = false, anyc = false;
         for (int g = 1; g <= s.ngterm; ++g) {
-            const auto w = static_cast<std::size_t>(s.gterm[static_cast<std::size_t>(g)][0]);
+            const auto w = s.gterm[static_cast<std::size_t>(g)][0];
             anyb = anyb || std::fabs(s.wb[w]) > 1e-6;
             anyc = anyc || std::fabs(s.wc[w]) > 1e-4;
         }
@@ -231,15 +228,15 @@ void printwtable(int k)
             const int first = b * 15 + 1, last = std::min(s.ngterm, first + 14);
             line = b == 0 ? "  W  " : "     ";
             for (int g = first; g <= last; ++g) {
-                const auto& [w, i, j] = s.gterm[static_cast<std::size_t>(g)];
-                addfield(s.em[static_cast<std::size_t>(i)].name + "-" + s.em[static_cast<std::size_t>(j)].name, 10,
+                const auto& [w, i, j] = s.gterm[g];
+                addfield(s.em[i].name + "-" + s.em[j].name, 10,
                          line);
             }
             putstr(0, line, 1, msol);
-            auto valuerow = [&](const std::array<double, maxpairs + 1>& v, int decimals, double small) {
+            auto valuerow = [&](const runio::Arr<double, maxpairs + 1>& v, int decimals, double small) {
                 line = "     ";
                 for (int g = first; g <= last; ++g) {
-                    const double x = v[static_cast<std::size_t>(s.gterm[static_cast<std::size_t>(g)][0])];
+                    const double x = v[s.gterm[static_cast<std::size_t>(g)][0]];
                     if (small > 0.0 && std::fabs(x) < small)
                         addfield(" ", 10, line);
                     else
@@ -254,43 +251,42 @@ void printwtable(int k)
     }
     if (s.model == 2) {
         line = "  ";
-        for (int i = 1; i <= s.n; ++i) addfield("a(" + s.em[static_cast<std::size_t>(i)].name + ")", 10, line);
+        for (int i = 1; i <= s.n; ++i) addfield("a(" + s.em[i].name + ")", 10, line);
         putstr(0, line, 1, msol);
         line = "  ";
-        for (int i = 1; i <= s.n; ++i) addreal(s.sizea[static_cast<std::size_t>(i)], 2, true, 10, line);
+        for (int i = 1; i <= s.n; ++i) addreal(s.sizea[i], 2, true, 10, line);
         putstr(0, line, 1, msol);
     }
 
     // End-members whose DQF a Monte Carlo item perturbs: their H, S and V.
     bool anyflag = false, anys = false, anyv = false;
     for (int i = 1; i <= s.n; ++i) {
-        const auto& f = s.em[static_cast<std::size_t>(i)].dqfperturbed;
+        const auto& f = s.em[i].dqfperturbed;
         anyflag = anyflag || f[1] || f[2] || f[3];
         anys = anys || f[2];
         anyv = anyv || f[3];
     }
     if (!anyflag) return;
     auto flagged = [&](int i) {
-        const auto& f = s.em[static_cast<std::size_t>(i)].dqfperturbed;
+        const auto& f = s.em[i].dqfperturbed;
         return f[1] || f[2] || f[3];
     };
     line = "     ";
     for (int i = 1; i <= s.n; ++i)
-        if (flagged(i)) addfield(s.em[static_cast<std::size_t>(i)].name, 10, line);
+        if (flagged(i)) addfield(s.em[i].name, 10, line);
     line += "      ";
     bool firstrecipe = true;
     for (int i = 1; i <= s.n; ++i) {
-        const EmRec& e = s.em[static_cast<std::size_t>(i)];
+        const EmRec& e = s.em[i];
         if (e.make.count <= 0) continue;
         if (!firstrecipe) line += ";  ";
         firstrecipe = false;
         line += e.name + " = ";
         for (int j = 1; j <= e.make.count; ++j) {
-            const auto jj = static_cast<std::size_t>(j);
             if (j > 1) line += " + ";
-            runio::addrealshort(e.make.num[jj], 0, line);
+            runio::addrealshort(e.make.num[j], 0, line);
             if (e.make.divisor > 1) line += "/" + runio::inttext(e.make.divisor);
-            line += " " + e.make.cname[jj];
+            line += " " + e.make.cname[j];
         }
     }
     putstr(0, line, 1, msol);
@@ -298,9 +294,9 @@ void printwtable(int k)
         line = title;
         for (int i = 1; i <= s.n; ++i) {
             if (!flagged(i)) continue;
-            const EmRec& e = s.em[static_cast<std::size_t>(i)];
-            if (flag == 0 || e.dqfperturbed[static_cast<std::size_t>(flag)])
-                addreal(e.slots[static_cast<std::size_t>(slot)], decimals, true, 10, line);
+            const EmRec& e = s.em[i];
+            if (flag == 0 || e.dqfperturbed[flag])
+                addreal(e.slots[slot], decimals, true, 10, line);
             else
                 addfield(" ", 10, line);
         }

@@ -38,28 +38,28 @@ constexpr int maxint16 = 32767;    // numerators and divisors are kept within 16
 struct XTerm {                      // p/q + sum of (p_m/q_m) x[var_m]
     int p = 0, q = 1;
     int n = 0;
-    std::array<int, maxterms + 1> tp{}, tq{}, var{};
+    runio::Arr<int, maxterms + 1> tp{}, tq{}, var{};
 };
 struct SXTerm {                     // factor x product of its linear forms
     double factor = 1.0;
     int n = 0;
-    std::array<XTerm, maxxterms + 1> x{};
+    runio::Arr<XTerm, maxxterms + 1> x{};
 };
 // Products are held 1-based and sized to need (t[0] unused); the reader
 // keeps n within maxsxterms.
 struct SfExpr {
     int n = 0;
-    std::vector<SXTerm> t;
+    runio::Vec<SXTerm> t;
 };
 
 // ---------------------------------------------------------------- made end-members
 struct MakeRecipe {
     int count = 0;       // 0 not made, 1..6 constituents, -1 a pure phase given code 6
     int divisor = 1;     // least common multiple of the coefficient denominators
-    std::array<std::string, maxmakeconst + 1> cname{};
-    std::array<int, maxmakeconst + 1> num{};    // coefficient j = num[j] / divisor
-    std::array<int, maxmakeconst + 1> kind{};   // 0 equilibrium, 1 disordered, 2 ordered, 4 not given
-    std::array<int, maxmakeconst + 1> pos{};    // row of the constituent in td
+    runio::Arr<std::string, maxmakeconst + 1> cname{};
+    runio::Arr<int, maxmakeconst + 1> num{};    // coefficient j = num[j] / divisor
+    runio::Arr<int, maxmakeconst + 1> kind{};   // 0 equilibrium, 1 disordered, 2 ordered, 4 not given
+    runio::Arr<int, maxmakeconst + 1> pos{};    // row of the constituent in td
 };
 
 // ---------------------------------------------------------------- records
@@ -72,17 +72,17 @@ struct EmRec {
     double normconst = 1.0;
     bool constrational = false;
     int nterms = 0;
-    std::array<IdealTerm, maxidterms + 1> term{};
+    runio::Arr<IdealTerm, maxidterms + 1> term{};
     MakeRecipe make{};
     int checkdiv = 0;                                  // 0: no "check" given
-    std::array<int, maxsolem + 1> checknum{};
-    std::array<int, thermodata::maxcomp + 1> comp{};  // component amounts
+    runio::Arr<int, maxsolem + 1> checknum{};
+    runio::Arr<int, thermodata::maxcomp + 1> comp{};  // component amounts
     double oxsum = 0.0;
     double dqfa = 0.0, dqfb = 0.0, dqfc = 0.0;         // G increment a + bT + cP (kJ)
     int dqfkind = 0;                                    // 0 DQF, 1 make, 2 mod, 3 od, 4 tran, 5 rcal
-    std::array<bool, 4> dqfperturbed{};                // parts a, b, c (1..3)
+    runio::Arr<bool, 4> dqfperturbed{};                // parts a, b, c (1..3)
     thermodata::TdRow slots{};
-    std::vector<double> covrow;                        // 1..400, sized when used
+    runio::Vec<double> covrow;                        // 1..400, sized when used
     int largestpower = 1;
     int fluidindex = 0;
     bool exclude = false;
@@ -105,42 +105,42 @@ struct SolPhase {
     int n = 0;
     bool modeflag = false;
     int nverbatim = 0;
-    std::array<std::string, maxverbatim + 1> verbatim{};
+    runio::Arr<std::string, maxverbatim + 1> verbatim{};
     bool noverbatim = false;
-    std::array<EmRec, maxsolem + 1> em{};
+    runio::Arr<EmRec, maxsolem + 1> em{};
     int model = 0;                                       // 0 ideal, 1 symmetric, 2 van Laar
     int ngterm = 0;
-    std::array<std::array<int, 3>, maxpairs + 1> gterm{};   // (W index, i, j)
-    std::array<SfExpr, maxsolem + 1> prop{};            // proportions
+    runio::Arr<runio::Arr<int, 3>, maxpairs + 1> gterm{};   // (W index, i, j)
+    runio::Arr<SfExpr, maxsolem + 1> prop{};            // proportions
     int nw = 0;
-    std::array<double, maxpairs + 1> wa{}, wb{}, wc{};  // W = a + bT + cP (kJ, K, kbar)
-    std::array<std::string, maxpairs + 1> wname{};
-    std::array<double, maxpairs + 1> wsd{};
-    std::array<bool, maxpairs + 1> wsddefaulted{};
-    std::array<double, maxsolem + 1> sizea{}, sizeb{}, sizec{};   // van Laar sizes a + bT + cP
+    runio::Arr<double, maxpairs + 1> wa{}, wb{}, wc{};  // W = a + bT + cP (kJ, K, kbar)
+    runio::Arr<std::string, maxpairs + 1> wname{};
+    runio::Arr<double, maxpairs + 1> wsd{};
+    runio::Arr<bool, maxpairs + 1> wsddefaulted{};
+    runio::Arr<double, maxsolem + 1> sizea{}, sizeb{}, sizec{};   // van Laar sizes a + bT + cP
     int nsf = 0;
-    std::array<std::string, maxsf + 1> sfname{};
-    std::array<SfExpr, maxsf + 1> sf{};
+    runio::Arr<std::string, maxsf + 1> sfname{};
+    runio::Arr<SfExpr, maxsf + 1> sf{};
     int nvar = 0;
-    std::array<XyzVar, maxsolem + 1> var{};
+    runio::Arr<XyzVar, maxsolem + 1> var{};
     int nzeroed = 0;
-    std::array<std::string, maxsolem + 1> zeroedname{};
+    runio::Arr<std::string, maxsolem + 1> zeroedname{};
     int nvarlim = 0;
-    std::array<std::array<int, maxsolem + 1>, maxvarlim + 1> varlimnum{}, varlimden{};
-    std::array<bool, maxsf + 1> sflinear{};
+    runio::Arr<runio::Arr<int, maxsolem + 1>, maxvarlim + 1> varlimnum{}, varlimden{};
+    runio::Arr<bool, maxsf + 1> sflinear{};
     bool alllinear = false;
-    std::array<double, 2> modeconst{0.6666667, 0.1666667};
+    runio::Arr<double, 2> modeconst{0.6666667, 0.1666667};
     double modestart = -1.0;
     bool contracted = false;
     int nasread = 0, nvarasread = 0;
-    std::array<bool, maxsolem + 1> emkept{};
-    std::array<bool, maxsolem + 1> varnonzero{};
-    std::array<std::string, maxsolem + 1> varnameasread{};
+    runio::Arr<bool, maxsolem + 1> emkept{};
+    runio::Arr<bool, maxsolem + 1> varnonzero{};
+    runio::Arr<std::string, maxsolem + 1> varnameasread{};
     bool hasorder = false;
     bool fluid = false, aqueous = false;
     int h2opos = 0, co2pos = 0;
     bool coloured = false;
-    std::array<int, 3> colour{};
+    runio::Arr<int, 3> colour{};
     bool zeroguess = false;
     bool scriptguess = false;
 };
@@ -150,7 +150,7 @@ struct PurePhase {
     std::string emname;
     bool modeflag = false;
     int modeloop = 0;
-    std::array<int, thermodata::maxcomp + 1> comp{};
+    runio::Arr<int, thermodata::maxcomp + 1> comp{};
     double oxsum = 0.0;
     int dqfkind = 0;
     double dqfa = 0.0, dqfb = 0.0, dqfc = 0.0;
@@ -158,25 +158,25 @@ struct PurePhase {
     double act = 1.0;
     double sdact = 0.0;
     MakeRecipe make{};
-    std::vector<double> covrow;
-    std::array<double, 2> modeconst{0.6666667, 0.1666667};
+    runio::Vec<double> covrow;
+    runio::Arr<double, 2> modeconst{0.6666667, 0.1666667};
     double modestart = -1.0;
     bool coloured = false;
-    std::array<int, 3> colour{};
+    runio::Arr<int, 3> colour{};
 };
 
 struct FluidSpecies {
     int n = 0;
-    std::array<std::string, maxfluidspecies + 1> name{};
-    std::array<double, maxfluidspecies + 1> pcrit{}, tcrit{};   // kbar, K
-    std::array<std::array<double, maxfluidspecies + 1>, maxfluidspecies + 1> w{};   // kJ
+    runio::Arr<std::string, maxfluidspecies + 1> name{};
+    runio::Arr<double, maxfluidspecies + 1> pcrit{}, tcrit{};   // kbar, K
+    runio::Arr<runio::Arr<double, maxfluidspecies + 1>, maxfluidspecies + 1> w{};   // kJ
 };
 
 // All phases of the pass: prec1[1..nss] solution phases, prec0[1..npure] pure phases.
 struct Phases {
     int nss = 0, npure = 0, nph = 0;
-    std::vector<SolPhase> prec1;   // 1..maxnp
-    std::vector<PurePhase> prec0;  // 1..maxphases
+    runio::Vec<SolPhase> prec1;   // 1..maxnp
+    runio::Vec<PurePhase> prec0;  // 1..maxphases
     FluidSpecies fluidspecies;
 };
 extern Phases ph;
@@ -184,9 +184,9 @@ extern Phases ph;
 // What the last reading of the a-x file leaves besides the phases.
 struct AxFileInfo {
     int naxheader = 0;                                  // 0: the file has no header block
-    std::array<std::string, maxheader + 1> axheader{};  // lines 1 and naxheader are "#"
+    runio::Arr<std::string, maxheader + 1> axheader{};  // lines 1 and naxheader are "#"
     std::string axfilename;                             // full name of the a-x file
-    std::array<std::string, 4> runinfo{};               // heading lines 1..3 of the run
+    runio::Arr<std::string, 4> runinfo{};               // heading lines 1..3 of the run
     double wsddefault = 2.0;                            // default uncertainty of an interaction energy (kJ)
 };
 extern AxFileInfo axinfo;
@@ -199,7 +199,7 @@ const MakeRecipe& reciperef(int phase, int entry);
 void setupphases();       // reads the a-x file and sets up every phase of it
 void readaxentries();     // the reading part: header block and every phase entry
 void contractphase(int k);
-bool emabsent(SfExpr& e, const std::array<bool, maxsolem + 1>& zeroed);
+bool emabsent(SfExpr& e, const runio::Arr<bool, maxsolem + 1>& zeroed);
 void setvarlim(const SfExpr& e, int j, int k, int n, SolPhase& s);
 
 // ---------------------------------------------------------------- evaluation and printing
@@ -207,7 +207,7 @@ void setvarlim(const SfExpr& e, int j, int k, int n, SolPhase& s);
 // from x[v + base - 1].
 double evalpoly(const SfExpr& e, const double* x, int base);
 bool legalcomp(int k);
-void shortvarnames(int k, std::array<std::string, maxsolem + 1>& names);
+void shortvarnames(int k, runio::Arr<std::string, maxsolem + 1>& names);
 std::string shortname(const std::string& varname);
 void writeexpression(const SfExpr& e, const std::string& name, int k, std::uint32_t mask);
 void writephaselist(const std::vector<bool>& selected);
@@ -216,7 +216,7 @@ void printsxterms(const std::string& title, const SfExpr& e);
 
 // ---------------------------------------------------------------- states of order and activities
 // Values per end-member of a solution phase, in its end-member order (1-based).
-using EmValues = std::array<double, maxsolem + 1>;
+using EmValues = runio::Arr<double, maxsolem + 1>;
 // A legal starting composition of phase k (every site fraction positive),
 // found by randomising its order variables; with solveq its state of order
 // at p (kbar) and t (K) is also solved for.

@@ -26,10 +26,10 @@ int actionkind(const std::string& w)
 // Numerators over a common divisor: L = lcm of the denominators, and the
 // products (L div q) p are formed in 64 bits, since a stored value past 16
 // bits would silently scale the recipe wrongly.
-int commondivisor(const std::array<int, maxsolem + 1>& q, int n)
+int commondivisor(const runio::Arr<int, maxsolem + 1>& q, int n)
 {
-    std::array<std::int32_t, maxsolem + 1> qq{};
-    for (int j = 1; j <= n; ++j) qq[static_cast<std::size_t>(j)] = q[static_cast<std::size_t>(j)];
+    runio::Arr<std::int32_t, maxsolem + 1> qq{};
+    for (int j = 1; j <= n; ++j) qq[j] = q[j];
     return runio::li2i(runio::lcmvector(qq.data(), n));
 }
 
@@ -64,47 +64,44 @@ void readmake(MakeRecipe& mk, const std::string& emname, bool solution)
     if (count > maxmakeconst)
         bomb("setup phases", "too many end-members to construct " + emname + maxlabel(maxmakeconst), 0);
     mk.count = count;
-    std::array<int, maxsolem + 1> q{};
+    runio::Arr<int, maxsolem + 1> q{};
     const std::string actioncontext = "action for end-members in making " + emname;
     for (int j = 1; j <= count; ++j) {
-        const auto jj = static_cast<std::size_t>(j);
-        mk.kind[jj] = 4;
+        mk.kind[j] = 4;
         expectname(rd.nextkind, rd.next, actioncontext);
         const int action = actionkind(rd.next);
         if (action >= 0) {
-            mk.kind[jj] = action;
+            mk.kind[j] = action;
             readitem(actioncontext);
         }
         readitem("names of end-members to construct " + emname);
-        mk.cname[jj] = expectname(rd.kind, rd.item, rd.context);
-        expectword(mk.cname[jj]);
-        if (solution && !rd.fit && mk.cname[jj] == emname)
+        mk.cname[j] = expectname(rd.kind, rd.item, rd.context);
+        expectword(mk.cname[j]);
+        if (solution && !rd.fit && mk.cname[j] == emname)
             bomb("setupphases",
-                 "names: end-member, " + emname + ", and name in make, " + mk.cname[jj] + ", must be different", 0);
+                 "names: end-member, " + emname + ", and name in make, " + mk.cname[j] + ", must be different", 0);
         readitem("coeffs of end-members to construct " + emname);
-        runio::getrational(rd.kind, rd.item, rd.makep[jj], rd.makeq[jj], rd.context);
-        q[jj] = rd.makeq[jj];
+        runio::getrational(rd.kind, rd.item, rd.makep[j], rd.makeq[j], rd.context);
+        q[j] = rd.makeq[j];
     }
     mk.divisor = commondivisor(q, count);
     for (int j = 1; j <= count; ++j) {
-        const auto jj = static_cast<std::size_t>(j);
-        mk.num[jj] = scaled(mk.divisor, rd.makep[jj], rd.makeq[jj],
-                            "coefficient of " + mk.cname[jj] + " too large in making " + emname);
+        mk.num[j] = scaled(mk.divisor, rd.makep[j], rd.makeq[j],
+                            "coefficient of " + mk.cname[j] + " too large in making " + emname);
     }
 }
 
 void readcheck(EmRec& em)
 {
-    std::array<int, maxsolem + 1> p{}, q{};
+    runio::Arr<int, maxsolem + 1> p{}, q{};
     for (int v = 1; v <= rd.nvar; ++v) {
         readitem("coeffs in x defining pure end-members for " + em.name);
-        runio::getrational(rd.kind, rd.item, p[static_cast<std::size_t>(v)], q[static_cast<std::size_t>(v)],
+        runio::getrational(rd.kind, rd.item, p[v], q[v],
                            rd.context);
     }
     em.checkdiv = commondivisor(q, rd.nvar);
     for (int v = 1; v <= rd.nvar; ++v) {
-        const auto vv = static_cast<std::size_t>(v);
-        em.checknum[vv] = scaled(em.checkdiv, p[vv], q[vv], "check composition too large for " + em.name);
+        em.checknum[v] = scaled(em.checkdiv, p[v], q[v], "check composition too large for " + em.name);
     }
 }
 
@@ -186,7 +183,7 @@ void checkendmember(EmRec* em, PurePhase* pp)
         if (chargeof(name) > 0) bomb("setupphases", "charged species not allowed as end-members", 0);
     } else if (mk.count > 0) {
         bool anycharged = false;
-        for (int j = 1; j <= mk.count; ++j) anycharged = anycharged || chargeof(mk.cname[static_cast<std::size_t>(j)]) > 0;
+        for (int j = 1; j <= mk.count; ++j) anycharged = anycharged || chargeof(mk.cname[j]) > 0;
         if (anycharged) {
             // A compound of two ions: its coefficients as written must make one
             // formula unit of the mean species (solution) or equal amounts

@@ -24,13 +24,13 @@ struct AxReader {
     // The entry being read.
     std::string phase;
     int nvar = 0;
-    std::array<std::string, maxsolem + 1> shortnames{};
+    runio::Arr<std::string, maxsolem + 1> shortnames{};
     // The last recipe's coefficients as written, for the charge checks.
-    std::array<int, maxmakeconst + 1> makep{}, makeq{};
+    runio::Arr<int, maxmakeconst + 1> makep{}, makeq{};
 };
 extern AxReader rd;
 
-inline std::string ordinal(int n) { return runio::run.ordinals[static_cast<std::size_t>(n)]; }
+inline std::string ordinal(int n) { return runio::run.ordinals[n]; }
 std::string rationaltext(int p, int q);   // "p", or "p/q" when q is not 1
 
 void openaxfile();                      // heading lines, then the file opened on the shared input

@@ -51,7 +51,7 @@ void fetchnext()
 // A header or verbatim block: line 1 is "#", then the lines up to the closing
 // line, whose slot gets "#" again.
 template <std::size_t N>
-void readblock(std::array<std::string, N>& lines, int& count, const std::string& toomany)
+void readblock(runio::Arr<std::string, N>& lines, int& count, const std::string& toomany)
 {
     lines[1] = "#";
     count = 1;
@@ -61,10 +61,10 @@ void readblock(std::array<std::string, N>& lines, int& count, const std::string&
         bool isend;
         const std::string s = readline(isend);
         if (isend) {
-            lines[static_cast<std::size_t>(count)] = "#";
+            lines[count] = "#";
             return;
         }
-        lines[static_cast<std::size_t>(count)] = s;
+        lines[count] = s;
     }
 }
 
@@ -100,28 +100,28 @@ std::string unwrap(const std::string& s, const char* prefix, std::size_t minleng
 }
 
 struct EntryNames {
-    std::array<std::string, maxsolem + 1> prop{};    // proportion names
-    std::array<std::string, maxsolem + 1> alpha{};   // van Laar size names
+    runio::Arr<std::string, maxsolem + 1> prop{};    // proportion names
+    runio::Arr<std::string, maxsolem + 1> alpha{};   // van Laar size names
 };
 
 void checknameforms(const SolPhase& s, const EntryNames& names)
 {
     for (int i = 1; i <= s.nvar; ++i) {
-        const std::string& v = s.var[static_cast<std::size_t>(i)].name;
+        const std::string& v = s.var[i].name;
         const std::size_t pos = v.find_first_of("([");
         if (beginswith(v, "p(") || pos == std::string::npos || v[pos] != '(' || v.back() != ')')
             bomb("setupphases", "name in varname not of form xyz(min)", 0);
     }
     for (int i = 1; i <= s.n; ++i) {
-        const std::string& em = s.em[static_cast<std::size_t>(i)].name;
-        const std::string rest = unwrap(names.prop[static_cast<std::size_t>(i)], "p(", 2);
+        const std::string& em = s.em[i].name;
+        const std::string rest = unwrap(names.prop[i], "p(", 2);
         if (rest != em)
             bomb("setupphases", "name in propname, \"" + rest + "\" does not match " + em + " in " + s.name, 0);
     }
     if (s.model == 2) {
         for (int i = 1; i <= s.n; ++i) {
-            const std::string& em = s.em[static_cast<std::size_t>(i)].name;
-            const std::string rest = unwrap(names.alpha[static_cast<std::size_t>(i)], "a(", 2);
+            const std::string& em = s.em[i].name;
+            const std::string rest = unwrap(names.alpha[i], "a(", 2);
             if (rest != em)
                 bomb("setupphases",
                      "name in alphaname, \"" + rest + "\" does not match \"" + em + "\" in " + s.name, 0);
@@ -132,12 +132,12 @@ void checknameforms(const SolPhase& s, const EntryNames& names)
     for (int i = 1; i < s.n; ++i) {
         for (int j = i + 1; j <= s.n; ++j) {
             ++k;
-            const std::string& wn = s.wname[static_cast<std::size_t>(k)];
+            const std::string& wn = s.wname[k];
             const std::string rest = unwrap(wn, "W(", 1);
             const std::size_t comma = rest.find(',');
             if (comma == std::string::npos) bomb("setupphases", "W not strictsyntax", 0);
             std::string a = rest.substr(0, comma), b = rest.substr(comma + 1);
-            std::string ei = s.em[static_cast<std::size_t>(i)].name, ej = s.em[static_cast<std::size_t>(j)].name;
+            std::string ei = s.em[i].name, ej = s.em[j].name;
             std::string a2 = a, b2 = b, ei2 = ei, ej2 = ej;
             const bool inorder = runio::sameword(a, ei) && runio::sameword(b, ej);
             const bool reversed = runio::sameword(a2, ej2) && runio::sameword(b2, ei2);
@@ -176,10 +176,10 @@ void readgenerationflag(const std::string& name)
 void readvariables(SolPhase& s)
 {
     for (int i = 1; i <= s.nvar; ++i) {
-        XyzVar& v = s.var[static_cast<std::size_t>(i)];
+        XyzVar& v = s.var[i];
         readitem(ordinal(i) + " variable name");
         v.name = expectname(rd.kind, rd.item, rd.context);
-        rd.shortnames[static_cast<std::size_t>(i)] = shortname(v.name);
+        rd.shortnames[i] = shortname(v.name);
         readitem("guess for " + v.name);
         v.guess = runio::getsingle(rd.kind, rd.item, rd.context);
         if (v.guess == 0.0) s.zeroguess = true;
@@ -223,7 +223,7 @@ void readinteractions(SolPhase& s, EntryNames& names)
     int k = 0;
     for (int i = 1; i < s.n; ++i) {
         for (int j = i + 1; j <= s.n; ++j) {
-            const auto kk = static_cast<std::size_t>(++k);
+            const auto kk = ++k;
             const std::string defname = "W(" + num(i) + "," + num(j) + ")";
             s.wname[kk] = defname;
             s.wsddefaulted[kk] = true;
@@ -247,16 +247,15 @@ void readinteractions(SolPhase& s, EntryNames& names)
     s.nw = k;
     if (s.model != 2) return;
     for (int i = 1; i <= s.n; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
         const std::string defname = "a(" + num(i) + ")";
         readitem(defname);
-        names.alpha[ii] = expectname(rd.kind, rd.item, rd.context);
+        names.alpha[i] = expectname(rd.kind, rd.item, rd.context);
         readitem("value of " + defname + "a, in a + bT + cP");
-        s.sizea[ii] = runio::getsingle(rd.kind, rd.item, rd.context);
+        s.sizea[i] = runio::getsingle(rd.kind, rd.item, rd.context);
         readitem("value of " + defname + "b, in a + bT + cP");
-        s.sizeb[ii] = runio::getsingle(rd.kind, rd.item, rd.context);
+        s.sizeb[i] = runio::getsingle(rd.kind, rd.item, rd.context);
         readitem("value of " + defname + "c, in a + bT + cP");
-        s.sizec[ii] = runio::getsingle(rd.kind, rd.item, rd.context);
+        s.sizec[i] = runio::getsingle(rd.kind, rd.item, rd.context);
     }
 }
 
@@ -269,8 +268,8 @@ void readsitefractions(SolPhase& s)
     s.nsf = nsf;
     for (int k = 1; k <= nsf; ++k) {
         readitem("name of " + ordinal(k) + " sf var");
-        s.sfname[static_cast<std::size_t>(k)] = expectname(rd.kind, rd.item, rd.context);
-        readsfexpr(s.sf[static_cast<std::size_t>(k)], " in " + s.sfname[static_cast<std::size_t>(k)]);
+        s.sfname[k] = expectname(rd.kind, rd.item, rd.context);
+        readsfexpr(s.sf[k], " in " + s.sfname[k]);
     }
 }
 
@@ -286,7 +285,7 @@ void readidealterm(SolPhase& s, EmRec& e)
     e.nterms = m;
     e.largestpower = 1;
     for (int t = 1; t <= m; ++t) {
-        IdealTerm& term = e.term[static_cast<std::size_t>(t)];
+        IdealTerm& term = e.term[t];
         readitem("name for " + ordinal(t) + " sf term in tmf for " + e.name);
         if (rd.kind != kindname) bomb("setup phases", rd.item + " not a " + rd.context, 0);
         if (!runio::posinlist(rd.item, s.sfname.data(), s.nsf, term.sf))
@@ -302,7 +301,7 @@ void readsolphase(const std::string& name)
 {
     if (ph.nss + 1 > maxnp) bomb("setup phases", "too many ss phases" + maxlabel(maxnp), 0);
     ++ph.nss;
-    SolPhase& s = ph.prec1[static_cast<std::size_t>(ph.nss)];
+    SolPhase& s = ph.prec1[ph.nss];
     s = SolPhase{};
     s.name = name;
     rd.phase = name;
@@ -314,7 +313,7 @@ void readsolphase(const std::string& name)
     s.n = n;
     s.nvar = n - 1;
     rd.nvar = s.nvar;
-    for (int i = 1; i <= maxsolem; ++i) s.sizea[static_cast<std::size_t>(i)] = 1.0;
+    for (int i = 1; i <= maxsolem; ++i) s.sizea[i] = 1.0;
 
     readgenerationflag(name);
     if (nextis("verbatim")) {
@@ -328,15 +327,15 @@ void readsolphase(const std::string& name)
     EntryNames names;
     for (int i = 1; i <= s.n; ++i) {
         readitem("name of " + ordinal(i) + " p var");
-        names.prop[static_cast<std::size_t>(i)] = expectname(rd.kind, rd.item, rd.context);
-        readsfexpr(s.prop[static_cast<std::size_t>(i)], " in " + names.prop[static_cast<std::size_t>(i)]);
+        names.prop[i] = expectname(rd.kind, rd.item, rd.context);
+        readsfexpr(s.prop[i], " in " + names.prop[i]);
     }
     readinteractions(s, names);
     readsitefractions(s);
     if (n < 2) bomb("setup phases", "less than 2 end-members in " + name, 0);
 
     for (int i = 1; i <= n; ++i) {
-        EmRec& e = s.em[static_cast<std::size_t>(i)];
+        EmRec& e = s.em[i];
         readitem("end-member name in " + name);
         e = EmRec{};
         e.name = expectname(rd.kind, rd.item, rd.context);
@@ -348,15 +347,15 @@ void readsolphase(const std::string& name)
     // An interaction energy given without its uncertainty gets one that grows
     // with the site multiplicity of the model and the van Laar sizes.
     double meanpower = 0.0;
-    for (int i = 1; i <= n; ++i) meanpower += s.em[static_cast<std::size_t>(i)].largestpower;
+    for (int i = 1; i <= n; ++i) meanpower += s.em[i].largestpower;
     meanpower /= n;
     int k = 0;
     for (int i = 1; i < n; ++i) {
         for (int j = i + 1; j <= n; ++j) {
-            const auto kk = static_cast<std::size_t>(++k);
+            const auto kk = ++k;
             if (s.wsddefaulted[kk])
                 s.wsd[kk] = axinfo.wsddefault * meanpower *
-                            (s.sizea[static_cast<std::size_t>(i)] + s.sizea[static_cast<std::size_t>(j)]) / 2.0;
+                            (s.sizea[i] + s.sizea[j]) / 2.0;
             if (s.model != 0) s.gterm[kk] = {k, i, j};
         }
     }
@@ -383,7 +382,7 @@ void readactivity(PurePhase& p)
 void readpurephase(const std::string& name)
 {
     ++ph.npure;
-    PurePhase& p = ph.prec0[static_cast<std::size_t>(ph.npure)];
+    PurePhase& p = ph.prec0[ph.npure];
     p = PurePhase{};
     p.name = name;
     p.emname = name;

@@ -15,13 +15,13 @@ void resetrecords()
     if (ph.prec1.size() < static_cast<std::size_t>(maxnp + 1)) ph.prec1.resize(maxnp + 1);
     if (ph.prec0.size() < static_cast<std::size_t>(maxphases + 1)) ph.prec0.resize(maxphases + 1);
     for (int k = 1; k <= maxnp; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         s.name = "unset";
         s.n = 0;
     }
     if (runio::run.calcmode != 5) {
         for (int k = 1; k <= maxphases; ++k) {
-            PurePhase& p = ph.prec0[static_cast<std::size_t>(k)];
+            PurePhase& p = ph.prec0[k];
             p.name = "unset";
             p.emname.clear();
             p.act = 1.0;
@@ -39,7 +39,7 @@ void checkcoding()
     std::string names;
     int count = 0;
     for (int k = 1; k <= ph.nss; ++k) {
-        const SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        const SolPhase& s = ph.prec1[k];
         if (!s.noverbatim) continue;
         ++count;
         runio::addfield(s.name, 6, names);
@@ -56,21 +56,21 @@ void checkcoding()
 void setcolours()
 {
     const runio::ScriptTables& st = runio::scripttabs;
-    auto colour = [&](const std::string& name, bool& coloured, std::array<int, 3>& rgb) {
+    auto colour = [&](const std::string& name, bool& coloured, runio::Arr<int, 3>& rgb) {
         coloured = false;
         for (int i = 1; i <= st.nrgb && i < static_cast<int>(st.rgb.size()); ++i) {
-            const runio::RgbEntry& e = st.rgb[static_cast<std::size_t>(i)];
+            const runio::RgbEntry& e = st.rgb[i];
             if (e.name != name) continue;
             coloured = true;
             rgb = {e.value[1], e.value[2], e.value[3]};
         }
     };
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         colour(s.name, s.coloured, s.colour);
     }
     for (int k = 1; k <= ph.npure; ++k) {
-        PurePhase& p = ph.prec0[static_cast<std::size_t>(k)];
+        PurePhase& p = ph.prec0[k];
         colour(p.name, p.coloured, p.colour);
     }
 }
@@ -79,22 +79,22 @@ void setcolours()
 void contractzeroed()
 {
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
-        for (int i = 1; i <= s.n; ++i) s.emkept[static_cast<std::size_t>(i)] = true;
+        SolPhase& s = ph.prec1[k];
+        for (int i = 1; i <= s.n; ++i) s.emkept[i] = true;
         s.nvarasread = s.nvar;
         s.nzeroed = 0;
         for (int i = 1; i <= s.nvar; ++i) {
-            const XyzVar& v = s.var[static_cast<std::size_t>(i)];
-            s.varnameasread[static_cast<std::size_t>(i)] = v.name;
-            s.varnonzero[static_cast<std::size_t>(i)] = v.guess != 0.0;
-            if (v.guess == 0.0) s.zeroedname[static_cast<std::size_t>(++s.nzeroed)] = v.name;
+            const XyzVar& v = s.var[i];
+            s.varnameasread[i] = v.name;
+            s.varnonzero[i] = v.guess != 0.0;
+            if (v.guess == 0.0) s.zeroedname[++s.nzeroed] = v.name;
         }
         if (s.nzeroed == 0) continue;
         contractphase(k);
         if (runio::mcs.nmc > 0) renumbermcitems(k);
     }
     if (runio::scriptset.batchsw == 0)
-        for (int k = 1; k <= ph.nss; ++k) ph.prec1[static_cast<std::size_t>(k)].contracted = false;
+        for (int k = 1; k <= ph.nss; ++k) ph.prec1[k].contracted = false;
 }
 
 // The mode unknown of a phase starts at the script's value when it gives one.
@@ -103,18 +103,18 @@ void setmodestarts()
     const runio::ScriptTables& st = runio::scripttabs;
     auto modestart = [&](const std::string& name) {
         for (int i = 1; i <= st.nmodeguess; ++i) {
-            const runio::ModeGuess& g = st.modeguesses[static_cast<std::size_t>(i)];
+            const runio::ModeGuess& g = st.modeguesses[i];
             if (g.name == name && g.value > 0.0) return g.value;
         }
         return -1.0;
     };
     for (int k = 1; k <= ph.nss; ++k) {
-        SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        SolPhase& s = ph.prec1[k];
         s.modeconst = {0.6666667, 0.1666667};
         s.modestart = modestart(s.name);
     }
     for (int k = 1; k <= ph.npure; ++k) {
-        PurePhase& p = ph.prec0[static_cast<std::size_t>(k)];
+        PurePhase& p = ph.prec0[k];
         p.modeconst = {0.6666667, 0.1666667};
         p.modestart = modestart(p.name);
     }

@@ -8,7 +8,7 @@ namespace axmodels {
 
 bool calcq(int k, double, double)
 {
-    runio::bomb("calcq", "solving for the state of order of " + ph.prec1[static_cast<std::size_t>(k)].name +
+    runio::bomb("calcq", "solving for the state of order of " + ph.prec1[k].name +
                              " is not available yet", 0);
 }
 

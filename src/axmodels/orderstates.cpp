@@ -14,7 +14,7 @@ constexpr int maxrounds = 201;   // random starts tried before giving up
 void randomiseorder(SolPhase& s)
 {
     for (int v = 1; v <= s.nvar; ++v) {
-        XyzVar& x = s.var[static_cast<std::size_t>(v)];
+        XyzVar& x = s.var[v];
         if (x.isorder) x.guess = x.lower + runio::whrandom() * (x.upper - x.lower);
     }
 }
@@ -23,7 +23,7 @@ void randomiseorder(SolPhase& s)
 
 bool findlegalq(int k, bool solveq, bool& startillegal, double p, double t)
 {
-    SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+    SolPhase& s = ph.prec1[k];
     startillegal = false;
     if (!s.hasorder) runio::bomb("findlegalq", "not an odd phase", 0);
     bool legal = legalcomp(k);

@@ -7,8 +7,8 @@ Phases ph;
 
 const MakeRecipe& reciperef(int phase, int entry)
 {
-    if (phase < 1) return ph.prec0[static_cast<std::size_t>(entry)].make;
-    return ph.prec1[static_cast<std::size_t>(phase)].em[static_cast<std::size_t>(entry)].make;
+    if (phase < 1) return ph.prec0[entry].make;
+    return ph.prec1[phase].em[entry].make;
 }
 
 }  // namespace axmodels

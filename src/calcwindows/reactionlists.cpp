@@ -100,7 +100,7 @@ void writereactionlists(bool& anyreactions)
     const auto& ems = thermodata::ems;
     const auto& comps = thermodata::comps;
     rxns.nrxn = 0;
-    numerics::IntMatrix a(static_cast<std::size_t>(comps.ncomp) + 1);
+    numerics::IntMatrix a(comps.ncomp + 1);
     for (int i = 1; i <= comps.ncomp; ++i)
         for (int j = 1; j <= ems.nem; ++j) a[i][j] = comps.c[i][j];
     numerics::nullspace(a, comps.ncomp, ems.nem);

@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "runio/tables.h"
+
 namespace emcalcs {
 
 void tablecalcs();          // one pass of mode 0
@@ -25,7 +27,7 @@ constexpr int maxgrid = 40;   // pressures, and temperatures, of a table grid
 // The P-T grid of the tables: pressures in kbar, temperatures in K.
 struct TableGrid {
     int np = 0, nt = 0;
-    std::array<double, maxgrid + 1> p{}, t{};
+    runio::Arr<double, maxgrid + 1> p{}, t{};
 };
 extern TableGrid grid;
 

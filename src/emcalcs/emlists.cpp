@@ -15,7 +15,7 @@ using thermodata::comps;
 using thermodata::ems;
 
 // Rows of the oxide table in the chosen system.
-using Selection = std::array<bool, thermodata::maxcomp + 1>;
+using Selection = runio::Arr<bool, thermodata::maxcomp + 1>;
 
 // Oxides shown on the "components:" line: the table up to SO2.
 constexpr int nshownoxides = 17;
@@ -36,12 +36,12 @@ Selection whichsystem()
             if (n >= 1 && n <= runio::noxides) row = n;
         } else {
             for (int r = 1; r <= runio::noxides && row == 0; ++r)
-                if (runio::oxtable[static_cast<std::size_t>(r)].oxname == word) row = r;
+                if (runio::oxtable[r].oxname == word) row = r;
             for (int r = 1; r <= runio::noxides && row == 0; ++r)
-                if (runio::oxtable[static_cast<std::size_t>(r)].elname == word) row = r;
+                if (runio::oxtable[r].elname == word) row = r;
         }
         if (row != 0) {
-            sel[static_cast<std::size_t>(row)] = true;
+            sel[row] = true;
             any = true;
         }
     }
@@ -55,7 +55,7 @@ void writeheading(const Selection& sel)
     std::string& line = runio::chans.line;
     line = runio::spaces(8);
     for (int j = 1; j <= thermodata::maxcomp; ++j)
-        if (sel[static_cast<std::size_t>(j)]) runio::addfield(comps.compname[static_cast<std::size_t>(j)], 7, line);
+        if (sel[j]) runio::addfield(comps.compname[j], 7, line);
     runio::putstr(0, line, 1, runio::msol);
 }
 
@@ -66,7 +66,7 @@ void listsystem()
     thermodata::readds(1);
     std::string& line2 = runio::chans.line2;
     line2 = "components:";
-    for (int r = 1; r <= nshownoxides; ++r) line2 += runio::oxtable[static_cast<std::size_t>(r)].oxname + " ";
+    for (int r = 1; r <= nshownoxides; ++r) line2 += runio::oxtable[r].oxname + " ";
     runio::putstr(1, line2, 1, runio::msl);
 
     const Selection sel = whichsystem();
@@ -76,23 +76,21 @@ void listsystem()
         const int last = std::min(ndsem, first + thermodata::listbatch - 1);
         ems.nem = last - first + 1;
         for (int k = 1; k <= ems.nem; ++k)
-            ems.emname[static_cast<std::size_t>(k)] = thermodata::ds.dsemname[static_cast<std::size_t>(first + k - 1)];
+            ems.emname[k] = thermodata::ds.dsemname[first + k - 1];
         thermodata::readds(2);
         for (int k = 1; k <= ems.nem; ++k) {
-            const auto kk = static_cast<std::size_t>(k);
             bool insystem = true;
             for (int j = 1; j <= thermodata::maxcomp; ++j)
-                if (!sel[static_cast<std::size_t>(j)] && comps.c[static_cast<std::size_t>(j)][kk] != 0) insystem = false;
+                if (!sel[j] && comps.c[j][k] != 0) insystem = false;
             if (!insystem) continue;
             if (listed % rowsperheading == 0) writeheading(sel);
             ++listed;
             std::string& line = runio::chans.line;
             line.clear();
-            runio::addfield(ems.emname[kk], 8, line);
+            runio::addfield(ems.emname[k], 8, line);
             for (int j = 1; j <= thermodata::maxcomp; ++j) {
-                const auto jj = static_cast<std::size_t>(j);
-                if (!sel[jj]) continue;
-                const double x = comps.c[jj][kk] / static_cast<double>(comps.compmult[jj]);
+                if (!sel[j]) continue;
+                const double x = comps.c[j][k] / static_cast<double>(comps.compmult[j]);
                 if (std::fabs(x - std::nearbyint(x)) < 0.01)
                     runio::addrealshort(x, 7, line);
                 else

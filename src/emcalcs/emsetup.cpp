@@ -26,16 +26,16 @@ using thermodata::ems;
 // (or none) keeps them all, "omit" (or "0mit") keeps all but those named.
 void choosephases(thermodata::DropList& drop)
 {
-    std::array<std::string, axmodels::maxphases + 1> names{};
-    for (int k = 1; k <= ph.nss; ++k) names[static_cast<std::size_t>(k)] = ph.prec1[static_cast<std::size_t>(k)].name;
+    runio::Arr<std::string, axmodels::maxphases + 1> names{};
+    for (int k = 1; k <= ph.nss; ++k) names[k] = ph.prec1[k].name;
     for (int p = 1; p <= ph.npure; ++p)
-        names[static_cast<std::size_t>(ph.nss + p)] = ph.prec0[static_cast<std::size_t>(p)].name;
+        names[ph.nss + p] = ph.prec0[p].name;
 
     runio::Words words;
     const runio::ScriptTables& st = runio::scripttabs;
     if (st.nwith >= 1) {
         words.n = st.nwith;
-        for (int i = 1; i <= st.nwith; ++i) words[i] = st.withnames[static_cast<std::size_t>(i)];
+        for (int i = 1; i <= st.nwith; ++i) words[i] = st.withnames[i];
     } else {
         runio::promptstrings(runio::run.calcmode == 2 && ph.nss == 0 ? "which end-members" : "which phases", words);
     }
@@ -43,11 +43,11 @@ void choosephases(thermodata::DropList& drop)
     if (words.n < 2) return;
     const bool omit = words[1] == "omit" || words[1] == "0mit";
     if (!omit)
-        for (int k = 1; k <= ph.nph; ++k) drop[static_cast<std::size_t>(k)] = 1;
+        for (int k = 1; k <= ph.nph; ++k) drop[k] = 1;
     for (int i = omit ? 2 : 1; i <= words.n; ++i) {
         std::string word = words[i];
         int pos;
-        if (thermodata::checkphasename(word, names.data(), false, pos)) drop[static_cast<std::size_t>(pos)] = omit ? 1 : 0;
+        if (thermodata::checkphasename(word, names.data(), false, pos)) drop[pos] = omit ? 1 : 0;
     }
 }
 
@@ -60,15 +60,15 @@ std::vector<int> calccodes()
         if (mk.count != 0) return 1;
         int pos;
         runio::posinlist(name, ems.emname.data(), ems.nemsave, pos);
-        return pos == 0 ? 1 : ems.emcode[static_cast<std::size_t>(pos)];
+        return pos == 0 ? 1 : ems.emcode[pos];
     };
     for (int k = 1; k <= ph.nss; ++k) {
-        const axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        const axmodels::SolPhase& s = ph.prec1[k];
         for (int e = 1; e <= s.n; ++e)
-            codes.push_back(codeof(s.em[static_cast<std::size_t>(e)].name, s.em[static_cast<std::size_t>(e)].make));
+            codes.push_back(codeof(s.em[e].name, s.em[e].make));
     }
     for (int p = 1; p <= ph.npure; ++p)
-        codes.push_back(codeof(ph.prec0[static_cast<std::size_t>(p)].emname, ph.prec0[static_cast<std::size_t>(p)].make));
+        codes.push_back(codeof(ph.prec0[p].emname, ph.prec0[p].make));
     return codes;
 }
 
@@ -98,14 +98,14 @@ int solutionactivities()
 
     int kept = 0;
     for (int k = 1; k <= ph.nss; ++k) {
-        axmodels::SolPhase& sp = ph.prec1[static_cast<std::size_t>(k)];
+        axmodels::SolPhase& sp = ph.prec1[k];
         if (sp.hasorder) {
             bool startillegal;
             if (!axmodels::findlegalq(k, true, startillegal, p, t))
                 runio::bomb("extractem", "couldn't solve for state of order for " + sp.name, 0);
         }
-        std::array<double, axmodels::maxsolem + 1> x{};
-        for (int v = 1; v <= sp.nvar; ++v) x[static_cast<std::size_t>(v)] = sp.var[static_cast<std::size_t>(v)].guess;
+        runio::Arr<double, axmodels::maxsolem + 1> x{};
+        for (int v = 1; v <= sp.nvar; ++v) x[v] = sp.var[v].guess;
         axmodels::EmValues a{}, sda{};
         axmodels::calcemactivities(k, x.data(), a, sda, p, t);
 
@@ -114,7 +114,7 @@ int solutionactivities()
         line += runio::spaces(6);
         bool listed = false;
         for (int v = 1; v <= sp.nvar; ++v) {
-            const axmodels::XyzVar& var = sp.var[static_cast<std::size_t>(v)];
+            const axmodels::XyzVar& var = sp.var[v];
             if (!var.isorder) continue;
             if (listed) line += ", ";
             line += var.name + " = " + runio::realstr(var.guess, 4, true);
@@ -122,7 +122,7 @@ int solutionactivities()
         }
         bool anyleftout = false;
         for (int m = 1; m <= sp.n; ++m) {
-            const axmodels::EmRec& e = sp.em[static_cast<std::size_t>(m)];
+            const axmodels::EmRec& e = sp.em[m];
             if (!e.exclude) continue;
             if (!anyleftout) line += listed ? "; left out: " : "left out: ";
             anyleftout = true;
@@ -131,10 +131,9 @@ int solutionactivities()
         putstr(1, line, 1, msl);
 
         for (int m = 1; m <= sp.n; ++m) {
-            const auto mm = static_cast<std::size_t>(m);
-            const axmodels::EmRec& e = sp.em[mm];
+            const axmodels::EmRec& e = sp.em[m];
             if (e.exclude) continue;
-            const double calculated = a[mm];
+            const double calculated = a[m];
             double am = calculated;
             if (am > 1.0) am = 0.999;
             line = runio::spaces(6);
@@ -142,15 +141,15 @@ int solutionactivities()
             line += ": a = ";
             runio::addreal(am, 4, true, 8, line);
             line += ", sd(a) = ";
-            runio::addreal(sda[mm], 4, true, 8, line);
+            runio::addreal(sda[m], 4, true, 8, line);
             if (calculated > 1.0) {
                 line += " ## reset, was ";
                 runio::addreal(calculated, 4, true, 8, line);
             }
             putstr(0, line, 1, msl);
             if (!(calculated > 0.0)) runio::bomb("extractem", "activity negative for " + e.name + ", in " + sp.name, 0);
-            ems.act[static_cast<std::size_t>(++kept)] = am;
-            ems.sdact[static_cast<std::size_t>(kept)] = sda[mm];
+            ems.act[++kept] = am;
+            ems.sdact[kept] = sda[m];
         }
     }
     return kept;
@@ -173,38 +172,37 @@ void dropleftout(const std::vector<int>& codes)
     std::vector<Kept> kept(1);
     int g = 0;
     for (int k = 1; k <= ph.nss; ++k) {
-        const axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        const axmodels::SolPhase& s = ph.prec1[k];
         for (int e = 1; e <= s.n; ++e) {
-            const axmodels::EmRec& em = s.em[static_cast<std::size_t>(e)];
+            const axmodels::EmRec& em = s.em[e];
             ++g;
             if (!em.exclude) kept.push_back({g, &em.name, nullptr, &em.slots, &em.covrow, k, e, em.make.count >= 1});
         }
     }
     for (int p = 1; p <= ph.npure; ++p) {
-        const axmodels::PurePhase& pp = ph.prec0[static_cast<std::size_t>(p)];
+        const axmodels::PurePhase& pp = ph.prec0[p];
         ++g;
         kept.push_back({g, mode0 ? &pp.name : &pp.emname, mode0 ? &pp.emname : nullptr, &pp.slots, &pp.covrow, 0, p,
                         pp.make.count >= 1});
     }
     const int n = static_cast<int>(kept.size()) - 1;
     for (int k = 1; k <= n; ++k) {
-        const auto kk = static_cast<std::size_t>(k);
-        const Kept& e = kept[kk];
-        const auto gg = static_cast<std::size_t>(e.g);
-        for (int i = 1; i <= comps.ncomp; ++i) comps.c[static_cast<std::size_t>(i)][kk] = comps.c[static_cast<std::size_t>(i)][gg];
-        ems.emname[kk] = *e.name;
-        ems.emdsname[kk] = e.dsname != nullptr && *e.dsname != *e.name ? *e.dsname : std::string();
-        thermodata::TdRow& r = ems.td[kk];
+        const Kept& e = kept[k];
+        const auto gg = e.g;
+        for (int i = 1; i <= comps.ncomp; ++i) comps.c[i][k] = comps.c[i][gg];
+        ems.emname[k] = *e.name;
+        ems.emdsname[k] = e.dsname != nullptr && *e.dsname != *e.name ? *e.dsname : std::string();
+        thermodata::TdRow& r = ems.td[k];
         r.fill(0.0);
-        for (int s = 1; s <= thermodata::sBWfac; ++s) r[static_cast<std::size_t>(s)] = (*e.slots)[static_cast<std::size_t>(s)];
+        for (int s = 1; s <= thermodata::sBWfac; ++s) r[s] = (*e.slots)[s];
         // A made end-member of a new-layout dataset is evaluated from its recipe.
         if (thermodata::ds.dsnew && e.made) {
             r[thermodata::sPhase] = e.phase;
             r[thermodata::sEntry] = e.entry;
         }
-        ems.emcode[kk] = codes[gg];
+        ems.emcode[k] = codes[gg];
         for (int l = 1; l <= n; ++l)
-            ems.covat(k, l) = (*e.covrow)[static_cast<std::size_t>(kept[static_cast<std::size_t>(l)].g)];
+            ems.covat(k, l) = (*e.covrow)[kept[static_cast<std::size_t>(l)].g];
     }
     ems.nem = n;
     comps.nemr = n;
@@ -230,11 +228,11 @@ void extractem()
     if (mode == 2 || mode == 3) {
         int k = ph.nss > 0 ? solutionactivities() : 0;
         for (int p = 1; p <= ph.npure; ++p) {
-            ems.act[static_cast<std::size_t>(++k)] = ph.prec0[static_cast<std::size_t>(p)].act;
-            ems.sdact[static_cast<std::size_t>(k)] = ph.prec0[static_cast<std::size_t>(p)].sdact;
+            ems.act[++k] = ph.prec0[p].act;
+            ems.sdact[k] = ph.prec0[p].sdact;
         }
         if (ph.nss == 0) {
-            for (int j = 1; j <= ems.nem; ++j) ems.emcode[static_cast<std::size_t>(j)] = codes[static_cast<std::size_t>(j)];
+            for (int j = 1; j <= ems.nem; ++j) ems.emcode[j] = codes[j];
             int& sw = runio::scriptset.defsdaparams;
             runio::promptcontrol("standard default uncertainties on activities", sw);
             thermodata::setuncertaintyparams(sw == 0);

@@ -28,7 +28,7 @@ namespace td = thermodata;
 
 constexpr bool fixed = true, significant = false;
 
-const TdRow& row(int k) { return ems.td[static_cast<std::size_t>(k)]; }
+const TdRow& row(int k) { return ems.td[k]; }
 
 // A whole number, from a real held in a data slot.
 double whole(double x) { return std::nearbyint(x); }
@@ -133,7 +133,7 @@ void propertytable()
     for (int k = 1; k <= ems.nem; ++k) {
         const TdRow& r = row(k);
         line.clear();
-        addfield(ems.emname[static_cast<std::size_t>(k)], -8, line);
+        addfield(ems.emname[k], -8, line);
         hsv(r, line);
         const axmodels::MakeRecipe* mk = recipeof(k);
         if (mk == nullptr) {
@@ -142,9 +142,9 @@ void propertytable()
             // The DQF line, then one line per constituent with its own data.
             putstr(0, line, 1, runio::msol);
             for (int c = 1; c <= mk->count; ++c) {
-                const int w = mk->pos[static_cast<std::size_t>(c)];
+                const int w = mk->pos[c];
                 line = "   ";
-                addfield(ems.emname[static_cast<std::size_t>(w)], 5, line);
+                addfield(ems.emname[w], 5, line);
                 hsv(row(w), line);
                 datacolumns(row(w), line);
                 if (c < mk->count) putstr(0, line, 1, runio::msol);
@@ -169,8 +169,8 @@ std::string shortwhole(double x) { return runio::realstrshort(whole(x)); }
 // The amount of component j in end-member k, c / compmult, as a reduced fraction.
 std::string amounttext(int j, int k)
 {
-    const long long c = thermodata::comps.c[static_cast<std::size_t>(j)][static_cast<std::size_t>(k)];
-    const long long m = thermodata::comps.compmult[static_cast<std::size_t>(j)];
+    const long long c = thermodata::comps.c[j][k];
+    const long long m = thermodata::comps.compmult[j];
     if (c == 0 || m == 1) return runio::inttext(c);
     long long a = c < 0 ? -c : c, b = m;
     while (b != 0) {
@@ -189,13 +189,13 @@ void drawinglists()
     line3 = "endmembers = {";
     for (int k = 1; k <= ems.nem; ++k) {
         if (k > 1) addfield(", ", 0, line3);
-        addfield(ems.emname[static_cast<std::size_t>(k)], 0, line3);
+        addfield(ems.emname[k], 0, line3);
     }
     addfield("};", 0, line3);
     putstr(1, line3, 2, runio::mpx);
 
     for (int k = 1; k <= ems.nem; ++k) {
-        const std::string& nm = ems.emname[static_cast<std::size_t>(k)];
+        const std::string& nm = ems.emname[k];
         const TdRow& r = row(k);
         auto write = [&](int after) {
             putstr(0, line3, after, runio::mpx);
@@ -266,13 +266,13 @@ struct CsvColumn {
     const char* heading;
     int width;
 };
-constexpr std::array<CsvColumn, 27> csvcolumns = {{
+constexpr runio::Arr<CsvColumn, 27> csvcolumns = {{{
     {"name", 8},  {"nd", 4},        {"coeff", 6},  {"action", 6},   {"H", 12},    {"S", 10},
     {"V", 9},     {"cpa", 11},      {"cpb", 15},   {"cpc", 10},     {"cpd", 10},  {"alpha0", 18},
     {"kappa0", 9}, {"kappa0p", 9},  {"kappa0pp", 11}, {"theta", 5}, {"dkappa0dt", 11}, {"landaut", 7},
     {"smax", 10}, {"vmax", 10},     {"aqcp", 8},   {"sfdh", 7},     {"sfdhv", 7}, {"sfw", 7},
     {"sfwv", 7},  {"sfn", 6},       {"sffac", 7},
-}};
+}}};
 
 struct CsvRow {
     std::string text;
@@ -360,7 +360,7 @@ void csvtable()
     for (const CsvColumn& c : csvcolumns) heading.add(c.heading);
     csvwrite(heading.text + "\n");
     for (int k = 1; k <= ems.nem; ++k) {
-        const std::string& nm = ems.emname[static_cast<std::size_t>(k)];
+        const std::string& nm = ems.emname[k];
         const TdRow& r = row(k);
         const axmodels::MakeRecipe* mk = recipeof(k);
         CsvRow line;
@@ -379,14 +379,13 @@ void csvtable()
         while (line.column < csvcolumns.size()) line.add("0");
         csvwrite(line.text + "\n");
         for (int c = 1; c <= mk->count; ++c) {
-            const auto cc = static_cast<std::size_t>(c);
-            const int w = mk->pos[cc];
-            const std::string& cn = ems.emname[static_cast<std::size_t>(w)];
+            const int w = mk->pos[c];
+            const std::string& cn = ems.emname[w];
             CsvRow crow;
             crow.add(cn);
             crow.add("-1");
-            crow.add(coefftext(mk->num[cc], mk->divisor));
-            crow.add(actioncode(mk->kind[cc]));
+            crow.add(coefftext(mk->num[c], mk->divisor));
+            crow.add(actioncode(mk->kind[c]));
             csvdata(row(w), cn, true, crow);
             csvwrite(crow.text + "\n");
         }

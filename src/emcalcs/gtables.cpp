@@ -36,21 +36,21 @@ struct AxisAsk {
 };
 
 // Why a reply is not taken: empty when it is.
-std::string refusal(const AxisAsk& a, int n, const std::array<double, maxgrid + 1>& v)
+std::string refusal(const AxisAsk& a, int n, const runio::Arr<double, maxgrid + 1>& v)
 {
     if (!a.temperature) return "";
     for (int i = 1; i <= n; ++i)
-        if (v[static_cast<std::size_t>(i)] <= 0.0)
+        if (v[i] <= 0.0)
             return "temperatures must be above -273.15" + degreesc + " (0 K): give the temperatures again";
     return "";
 }
 
 // One axis of the grid from a reply: a list of values, or start, finish and
 // interval (three values of which the second is not below the third).
-void askaxis(const AxisAsk& a, int& n, std::array<double, maxgrid + 1>& v)
+void askaxis(const AxisAsk& a, int& n, runio::Arr<double, maxgrid + 1>& v)
 {
     for (;;) {
-        std::array<double, runio::maxwords + 1> reply{};
+        runio::Arr<double, runio::maxwords + 1> reply{};
         int nr = 0;
         runio::promptreals(a.prompt, reply, nr);
         if (nr == 0) {
@@ -62,22 +62,22 @@ void askaxis(const AxisAsk& a, int& n, std::array<double, maxgrid + 1>& v)
             const double count = std::nearbyint((finish - start) / step) + 1.0;
             if (count >= 2.0 && count <= maxgrid) {
                 n = static_cast<int>(count);
-                for (int i = 1; i <= n; ++i) v[static_cast<std::size_t>(i)] = start + (i - 1) * step;
+                for (int i = 1; i <= n; ++i) v[i] = start + (i - 1) * step;
             } else {
                 n = fallbackpoints;
                 const double spacing = (finish - start) / fallbackpoints;
-                for (int i = 1; i <= n; ++i) v[static_cast<std::size_t>(i)] = start + (i - 1) * spacing;
+                for (int i = 1; i <= n; ++i) v[i] = start + (i - 1) * spacing;
             }
             // A pressure grid starting at 0 starts at 1 bar, the standard state.
             if (!a.temperature && v[1] == 0.0) v[1] = 0.001;
-            for (int i = 1; i <= n; ++i) v[static_cast<std::size_t>(i)] += a.shift;
+            for (int i = 1; i <= n; ++i) v[i] += a.shift;
             if (a.temperature && v[1] == 300.0) v[1] = 298.15;
         } else if (nr > maxgrid) {
             putstr(0, "at most " + runio::inttext(maxgrid) + " values in a list: give them again", 1, runio::msl);
             continue;
         } else {
             n = nr;
-            for (int i = 1; i <= n; ++i) v[static_cast<std::size_t>(i)] = reply[static_cast<std::size_t>(i)] + a.shift;
+            for (int i = 1; i <= n; ++i) v[i] = reply[i] + a.shift;
         }
         const std::string why = refusal(a, n, v);
         if (why.empty()) return;
@@ -86,12 +86,12 @@ void askaxis(const AxisAsk& a, int& n, std::array<double, maxgrid + 1>& v)
 }
 
 // "lp = {" ... "};": a grid axis as a list, twelve values to a line.
-void gridlist(const std::string& head, const std::array<double, maxgrid + 1>& v, int n, int decimals, double shift)
+void gridlist(const std::string& head, const runio::Arr<double, maxgrid + 1>& v, int n, int decimals, double shift)
 {
     std::string& line3 = runio::chans.line3;
     line3 = head;
     for (int i = 1; i <= n; ++i) {
-        addreal(v[static_cast<std::size_t>(i)] + shift, decimals, true, 8, line3);
+        addreal(v[i] + shift, decimals, true, 8, line3);
         if (i < n) addfield(",", 0, line3);
         if (i % perline == 0 && i < n) {
             putstr(0, line3, 1, runio::mpx);
@@ -105,7 +105,7 @@ void gridlist(const std::string& head, const std::array<double, maxgrid + 1>& v,
 // G of working end-member k at the fluid-free state of its row.
 double gibbs(int k, double p, double t)
 {
-    thermodata::TdRow& r = ems.td[static_cast<std::size_t>(k)];
+    thermodata::TdRow& r = ems.td[k];
     r[thermodata::sXco2] = 0.0;
     r[thermodata::sXh2o] = 0.0;
     double g;
@@ -123,7 +123,7 @@ void singlepoint()
     putstr(1, line, 1, runio::msol);
     putstr(0, "", 1, runio::mpx);
     for (int k = 1; k <= ems.nem; ++k) {
-        const std::string& name = ems.emname[static_cast<std::size_t>(k)];
+        const std::string& name = ems.emname[k];
         const double g = gibbs(k, p, t);
         line.clear();
         addfield(name, 6, line);
@@ -143,22 +143,22 @@ void severalpoints()
     std::string& line = runio::chans.line;
     std::string& line3 = runio::chans.line3;
     for (int k = 1; k <= ems.nem; ++k) {
-        const std::string& name = ems.emname[static_cast<std::size_t>(k)];
+        const std::string& name = ems.emname[k];
         putstr(1, "G(" + name + ")", 2, runio::msol);
         putstr(1, "G[" + name + "] ^= {", 2, runio::mpx);
         line.clear();
         addfield("kbar", 7, line);
         addfield(" " + degreesc, 3, line);
-        for (int j = 1; j <= grid.nt; ++j) runio::addrealshort(grid.t[static_cast<std::size_t>(j)] - 273.15, 10, line);
+        for (int j = 1; j <= grid.nt; ++j) runio::addrealshort(grid.t[j] - 273.15, 10, line);
         putstr(0, line, 1, runio::msol);
         for (int i = 1; i <= grid.np; ++i) {
-            const double p = grid.p[static_cast<std::size_t>(i)];
+            const double p = grid.p[i];
             line.clear();
             addreal(p, 1, true, 7, line);
             addfield("", 3, line);
             line3 = "    {";
             for (int j = 1; j <= grid.nt; ++j) {
-                const double g = gibbs(k, p, grid.t[static_cast<std::size_t>(j)]);
+                const double g = gibbs(k, p, grid.t[j]);
                 addreal(g, 4, true, 12, line);
                 addreal(g, 8, false, 18, line3);
                 if (j < grid.nt)

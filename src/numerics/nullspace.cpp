@@ -118,7 +118,7 @@ int nullspace(const IntMatrix& a, int m, int n)
     IntMatrix b(a.begin(), a.begin() + (m + 1));
     std::vector<int> pivotcol(static_cast<std::size_t>(m) + 2, 0);   // per row, 0 = none
     const int rank = reduce(b, m, n, true, pivotcol, "nullspace");
-    std::vector<bool> ispivot(static_cast<std::size_t>(n) + 1, false);
+    std::vector<bool> ispivot(n + 1, false);
     for (int r = 1; r <= m; ++r) ispivot[pivotcol[r]] = true;
 
     for (int r = 1; r <= m; ++r) dividebygcd(b[r], 1, n);
@@ -134,8 +134,8 @@ int nullspace(const IntMatrix& a, int m, int n)
                                      runio::inttext(thermodata::maxrxn) + ")", 0);
     if (static_cast<int>(rx.r.size()) < thermodata::maxrxn + 1) rx.r.resize(thermodata::maxrxn + 1);
 
-    std::vector<long long> num(static_cast<std::size_t>(m) + 1, 0), den(static_cast<std::size_t>(m) + 1, 1);
-    std::vector<long long> x(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<long long> num(m + 1, 0), den(m + 1, 1);
+    std::vector<long long> x(n + 1, 0);
     IntRow dens{};
     for (int c = n; c >= 1; --c) {
         if (ispivot[c]) continue;

@@ -20,13 +20,13 @@ using runio::maxvecint;
 struct SolverState {
     int nvar = 0;      // unknowns before the modes
     int nmodes = 0;    // mode unknowns
-    std::vector<double> compdx;   // phases x components x variables, sized at set-up
+    runio::Vec<double> compdx;   // phases x components x variables, sized at set-up
 };
 extern SolverState solver;
 
 // ---------------------------------------------------------------- combinations and odometers
 // State of an enumeration: positions 1..k in use, the rest held at -1.
-using IndexVector = std::array<int, maxvecint + 1>;
+using IndexVector = runio::Arr<int, maxvecint + 1>;
 void startcombination(IndexVector& c, int k);
 void nextcombination(IndexVector& c, int k, int n, bool& more);
 void startodometer(IndexVector& d, int k);
@@ -35,8 +35,8 @@ void nextodometer(IndexVector& d, const IndexVector& lim, int k, bool& more);
 // ---------------------------------------------------------------- integer row reduction
 // Integer matrices of up to 400 x 400, rows 1..m of columns 1..n (the
 // composition matrix thermodata::comps.c has this shape).
-using IntRow = std::array<std::int32_t, maxvecint + 1>;
-using IntMatrix = std::vector<IntRow>;
+using IntRow = runio::Arr<std::int32_t, maxvecint + 1>;
+using IntMatrix = runio::Vec<IntRow>;
 int intechelon(const IntMatrix& a, int m, int n);   // rank
 int nullspace(const IntMatrix& a, int m, int n);    // rank; appends the reactions to thermodata::rxns
 
@@ -48,9 +48,9 @@ constexpr int maxsvdcols = 400;    // columns of a matrix handed to svd
 // svdu, calls svd(m, n), and reads U (m x n, in svdu), the singular values
 // (svdw[1..n], ascending, non-negative) and V (n x n, in svdv) before the next.
 struct SvdArrays {
-    std::array<std::array<double, maxsvdcols + 1>, maxsvdrows + 1> svdu{};
-    std::array<std::array<double, maxsvdcols + 1>, maxsvdcols + 1> svdv{};
-    std::array<double, maxsvdcols + 1> svdw{};
+    runio::Arr<runio::Arr<double, maxsvdcols + 1>, maxsvdrows + 1> svdu{};
+    runio::Arr<runio::Arr<double, maxsvdcols + 1>, maxsvdcols + 1> svdv{};
+    runio::Arr<double, maxsvdcols + 1> svdw{};
 };
 extern SvdArrays sv;
 void svd(int m, int n);

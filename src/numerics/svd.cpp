@@ -17,15 +17,15 @@ constexpr int maxsweeps = 31;       // QR sweeps allowed for one singular value
 constexpr double relnegligible = 1e-13;   // negligible, relative to the norm estimate
 constexpr double sortceiling = 1e35;      // values at or above this are left in place
 
-using Block = std::array<double, maxsvdcols + 1>;   // one row of svdu or svdv
+using Block = runio::Arr<double, maxsvdcols + 1>;   // one row of svdu or svdv
 
 // U and V transposed while the QR sweeps run: each plane rotation then works
 // along two stored rows instead of down two columns of 400-wide rows (about
 // 15% off a 74 x 74 decomposition). Scratch only; the results are the same
 // numbers, since every entry sees the same operations in the same order.
 struct SweepWork {
-    std::array<std::array<double, maxsvdrows + 1>, maxsvdcols + 1> ut;
-    std::array<std::array<double, maxsvdcols + 1>, maxsvdcols + 1> vt;
+    runio::Arr<runio::Arr<double, maxsvdrows + 1>, maxsvdcols + 1> ut;
+    runio::Arr<runio::Arr<double, maxsvdcols + 1>, maxsvdcols + 1> vt;
 };
 SweepWork sweep;
 
@@ -36,7 +36,7 @@ double hyp(double a, double b) { return std::sqrt(a * a + b * b); }
 // Plane rotation of columns j and i of U or V, held transposed as rows
 // j and i, over entries 1..len.
 template <std::size_t N>
-void rotate(std::array<std::array<double, N>, maxsvdcols + 1>& t, int len, int j, int i, double c, double s)
+void rotate(runio::Arr<runio::Arr<double, N>, maxsvdcols + 1>& t, int len, int j, int i, double c, double s)
 {
     double* pj = t[j].data();
     double* pi = t[i].data();

@@ -52,7 +52,7 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
                 readstdinline(reply);   // the end of input ends the wait too
             }
         } else if (k == chout || k == chlog || k == chic) {
-            writebomb(chans.file[static_cast<std::size_t>(k)], false, where, message, flag);
+            writebomb(chans.file[k], false, where, message, flag);
         }
     }
     closefiles();
@@ -68,7 +68,7 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
         if (k == chscreen)
             writekilled(stdout, true);
         else if (k == chout || k == chlog)
-            writekilled(chans.file[static_cast<std::size_t>(k)], false);
+            writekilled(chans.file[k], false);
     }
     closefiles();
     std::fflush(stdout);

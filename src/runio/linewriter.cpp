@@ -12,7 +12,7 @@ namespace {
 
 // The text files are single-byte (the Macintosh character set); a terminal
 // wants UTF-8, so the upper half is shown as the characters it stands for.
-constexpr std::array<char16_t, 128> macroman = {
+constexpr Arr<char16_t, 128> macroman = {
     0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1, 0x00E0, 0x00E2, 0x00E4, 0x00E3,
     0x00E5, 0x00E7, 0x00E9, 0x00E8, 0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,
     0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC, 0x2020, 0x00B0, 0x00A2, 0x00A3,
@@ -49,7 +49,7 @@ void putscreen(int before, const std::string& text, int after)
 {
     std::string ends;
     if (before != 0) ends = before == 1 ? "\n" : "\n\n";
-    const std::size_t keep = static_cast<std::size_t>(prefs.pagewidth - 2);
+    const std::size_t keep = prefs.pagewidth - 2;
     if (prefs.wrapscreen && text.size() > keep)
         screenwrite(ends + text.substr(0, keep) + "#");
     else
@@ -122,18 +122,18 @@ void putstr(int before, const std::string& text, int after, std::uint32_t mask)
         if ((m & (1u << k)) == 0) continue;
         if (k == chscreen)
             putscreen(before, text, after);
-        else if (k >= chout && chans.file[static_cast<std::size_t>(k)] != nullptr)
-            putfile(chans.file[static_cast<std::size_t>(k)], before, text, after);
+        else if (k >= chout && chans.file[k] != nullptr)
+            putfile(chans.file[k], before, text, after);
     }
     for (int k = chic; k < nchannels; ++k)
-        if (m & (1u << k)) chans.chanused[static_cast<std::size_t>(k)] = true;
+        if (m & (1u << k)) chans.chanused[k] = true;
 }
 
 void flushfiles()
 {
     for (int k = chout; k < nchannels; ++k)
-        if ((chans.chanset & (1u << k)) && chans.file[static_cast<std::size_t>(k)] != nullptr)
-            std::fflush(chans.file[static_cast<std::size_t>(k)]);
+        if ((chans.chanset & (1u << k)) && chans.file[k] != nullptr)
+            std::fflush(chans.file[k]);
 }
 
 }  // namespace runio

@@ -25,15 +25,15 @@ int wordkind(const std::string& word)
     int first, last;
     wordbounds(word, first, last);
     if (first == 0) return 0;
-    if (first == last) return isdigitchar(word[static_cast<std::size_t>(first - 1)]) ? 1 : 4;
+    if (first == last) return isdigitchar(word[first - 1]) ? 1 : 4;
     int i = first;
-    if (word[static_cast<std::size_t>(i - 1)] == '-') ++i;
+    if (word[i - 1] == '-') ++i;
     bool havepoint = false, havee = false, haveslash = false;
     char prev = '\0';
     char lastexamined = '\0';
     int pos = 0;
     for (; i <= last; ++i) {
-        const char ch = word[static_cast<std::size_t>(i - 1)];
+        const char ch = word[i - 1];
         ++pos;
         if (isdigitchar(ch)) {
         } else if (ch == '.') {
@@ -252,11 +252,11 @@ bool getreals(const Words& words, int nwords, int start, std::vector<double>& va
         if (wordkind(w) == 3) {
             int p, q;
             if (!str2rational(w, p, q, m)) return false;
-            values[static_cast<std::size_t>(j)] = static_cast<double>(p) / q;
+            values[j] = static_cast<double>(p) / q;
         } else {
             double x;
             if (!str2real(w, x, m)) return false;
-            values[static_cast<std::size_t>(j)] = x;
+            values[j] = x;
         }
     }
     return true;
@@ -270,7 +270,7 @@ bool getints(const Words& words, int nwords, int start, std::vector<int>& values
         std::string m;
         int n;
         if (!str2int(words[start + j], n, m)) return false;
-        values[static_cast<std::size_t>(j)] = n;
+        values[j] = n;
     }
     return true;
 }

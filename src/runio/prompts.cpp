@@ -117,7 +117,7 @@ void promptinteger(const std::string& prompt, int& n)
     });
 }
 
-void promptreals(const std::string& prompt, std::array<double, maxwords + 1>& values, int& n)
+void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n)
 {
     if (n > maxwords) bomb("promptreals", "too many values asked for" + std::string(" (max = 400)"), 1);
     Words words, more;
@@ -148,7 +148,7 @@ void promptreals(const std::string& prompt, std::array<double, maxwords + 1>& va
             if (iskill(more[1])) killrun();
             w = more[1];
         }
-        values[static_cast<std::size_t>(i)] = v;
+        values[i] = v;
     }
 }
 

@@ -153,7 +153,7 @@ void closefiles()
     screenwrite("\n");
     for (int k = chout; k < nchannels; ++k) {
         if ((chans.chanset & (1u << k)) == 0) continue;
-        const bool keep = k == chout || k == chlog || chans.chanused[static_cast<std::size_t>(k)];
+        const bool keep = k == chout || k == chlog || chans.chanused[k];
         closefile(static_cast<Channel>(k), keep, closename(k));
     }
     closeread(files.infile);
@@ -171,7 +171,7 @@ void showfiles(const std::string& title)
         chans.line.clear();
         addfield(shortnames[i], 5, chans.line);
         addfield((chans.chanset & (1u << k)) ? "open" : "--", 6, chans.line);
-        if (k >= chic) addfield(chans.chanused[static_cast<std::size_t>(k)] ? "used" : "--", 6, chans.line);
+        if (k >= chic) addfield(chans.chanused[k] ? "used" : "--", 6, chans.line);
         screenwrite(chans.line + "\n");
     }
 }

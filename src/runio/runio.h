@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "runio/tables.h"
+
 namespace runio {
 
 // ---------------------------------------------------------------- limits
@@ -44,9 +46,9 @@ constexpr std::uint32_t mol = mout | mlog;             // 12: output file and lo
 
 struct Channels {
     std::uint32_t chanset = 0;                      // bit k set while channel k is open
-    std::array<std::FILE*, nchannels> file{};       // file channels 2..9
-    std::array<std::string, nchannels> filename{};  // full names of the open files
-    std::array<bool, nchannels> chanused{};         // a line went to channel k (4..9 decide erasing)
+    Arr<std::FILE*, nchannels> file{};       // file channels 2..9
+    Arr<std::string, nchannels> filename{};  // full names of the open files
+    Arr<bool, nchannels> chanused{};         // a line went to channel k (4..9 decide erasing)
     std::string line, line2, line3, line4;          // the shared line buffers
 };
 extern Channels chans;
@@ -70,8 +72,8 @@ extern Prefs prefs;
 struct RunState {
     std::string progname;
     double macheps = 0.0;
-    std::array<std::string, nordinals + 1> ordinals{};   // ordinals[n] = "1st", "2nd", ...
-    std::array<std::uint32_t, maxbitel + 1> bitmask{};   // bitmask[k] = 2^k
+    Arr<std::string, nordinals + 1> ordinals{};   // ordinals[n] = "1st", "2nd", ...
+    Arr<std::uint32_t, maxbitel + 1> bitmask{};   // bitmask[k] = 2^k
     std::string datetext;           // start of the run, as text
     double starttime = 0.0;         // start of the run, days
     int modecode = -1;              // what getcalcmode returned (0..4, 9)
@@ -156,7 +158,7 @@ struct Oxide {
     int oxoxygens;
     int oxorder;          // place in the display order, 1 first
 };
-extern std::array<Oxide, noxides + 1> oxtable;   // entries 1..19
+extern Arr<Oxide, noxides + 1> oxtable;   // entries 1..19
 
 // Scalings of P and T as solver unknowns and the lowest pressure anywhere.
 struct Scalings {
@@ -170,9 +172,9 @@ extern Scalings scal;
 // A 1-based list of words as the word splitter leaves it: entries past n are empty.
 struct Words {
     int n = 0;
-    std::array<std::string, maxwords + 1> w{};
-    std::string& operator[](int i) { return w[static_cast<std::size_t>(i)]; }
-    const std::string& operator[](int i) const { return w[static_cast<std::size_t>(i)]; }
+    Arr<std::string, maxwords + 1> w{};
+    std::string& operator[](int i) { return w[i]; }
+    const std::string& operator[](int i) const { return w[i]; }
 };
 
 // ---------------------------------------------------------------- decimal record
@@ -220,7 +222,7 @@ void promptstrings(const std::string& prompt, Words& words);
 void promptstring(const std::string& prompt, std::string& word);
 bool promptreal(const std::string& prompt, double& x);
 void promptinteger(const std::string& prompt, int& n);
-void promptreals(const std::string& prompt, std::array<double, maxwords + 1>& values, int& n);
+void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n);
 bool query(const std::string& question);
 void promptcontrol(const std::string& question, int& sw);
 void rstrings(TextFile& tf, Words& words);
@@ -294,7 +296,7 @@ bool BTst(std::uint32_t set, int k);
 std::uint32_t BAnd(std::uint32_t a, std::uint32_t b);
 std::uint32_t BOr(std::uint32_t a, std::uint32_t b);
 bool divides(std::uint32_t a, std::uint32_t b);
-using BitSet3 = std::array<std::uint32_t, 4>;   // words 1..3
+using BitSet3 = Arr<std::uint32_t, 4>;   // words 1..3
 void BSet2(BitSet3& set3, int k);
 bool BTst2(const BitSet3& set3, int k);
 void BClr2(BitSet3& set3);

@@ -5,7 +5,7 @@
 namespace runio {
 
 RunState run;
-std::array<Oxide, noxides + 1> oxtable;
+Arr<Oxide, noxides + 1> oxtable;
 Scalings scal;
 Windows win;
 FitSettings fitprefs;
@@ -20,13 +20,13 @@ void makestarttables()
     run.ordinals[1] = "1st";
     run.ordinals[2] = "2nd";
     run.ordinals[3] = "3rd";
-    for (int n = 4; n <= nordinals; ++n) run.ordinals[static_cast<std::size_t>(n)] = inttext(n) + "th";
-    for (int k = 0; k <= maxbitel; ++k) run.bitmask[static_cast<std::size_t>(k)] = 1u << k;
+    for (int n = 4; n <= nordinals; ++n) run.ordinals[n] = inttext(n) + "th";
+    for (int k = 0; k <= maxbitel; ++k) run.bitmask[k] = 1u << k;
 }
 
 void filloxtable()
 {
-    oxtable = {{
+    oxtable = Arr<Oxide, noxides + 1>{{{
         {"", "", 0.0, 0, 0, 0},
         {"Si", "SiO2", 60.08, 1, 2, 3},
         {"Ti", "TiO2", 79.88, 1, 2, 10},
@@ -47,7 +47,7 @@ void filloxtable()
         {"S", "SO2", 64.06, 1, 2, 14},
         {"Cu", "CuO", 79.55, 1, 1, 18},
         {"Cr", "Cr2O3", 151.99, 2, 3, 19},
-    }};
+    }}};
 }
 
 }  // namespace runio

@@ -88,7 +88,7 @@ struct ScriptSet {
     int usecalcq = 1;
     int xco2values = 1;
     int nxco2values = 0;
-    std::array<double, maxxco2 + 1> xco2list{};
+    Arr<double, maxxco2 + 1> xco2list{};
     double xco2low = 0.0, xco2high = 0.0, xco2inc = 0.0;
     int isopleth = 1;
     std::string isoname;
@@ -172,10 +172,10 @@ extern ScriptSet scriptset;
 // ---------------------------------------------------------------- the info items of the current line
 struct ScriptInfo {
     int ninfo = 0;
-    std::array<int, maxinfo + 1> infokind{};           // word kind: 0 empty, 1 integer, 2 real, 3 rational, 4 word
-    std::array<double, maxinfo + 1> inforeal{};
-    std::array<int, maxinfo + 1> infoint{};
-    std::array<std::string, maxinfo + 1> infotext{};
+    Arr<int, maxinfo + 1> infokind{};           // word kind: 0 empty, 1 integer, 2 real, 3 rational, 4 word
+    Arr<double, maxinfo + 1> inforeal{};
+    Arr<int, maxinfo + 1> infoint{};
+    Arr<std::string, maxinfo + 1> infotext{};
 };
 extern ScriptInfo scriptinfo;
 
@@ -190,17 +190,17 @@ struct ModeGuess {
 };
 struct SameCoding {
     int n = 0;                                        // names in the group
-    std::array<std::string, maxsamenames + 1> names{};   // names[1] is the phase whose coding the others share
-    std::array<int, maxsamenames + 1> phaseno{};         // solution-phase numbers, set by the phase set-up
+    Arr<std::string, maxsamenames + 1> names{};   // names[1] is the phase whose coding the others share
+    Arr<int, maxsamenames + 1> phaseno{};         // solution-phase numbers, set by the phase set-up
 };
 struct RbiLine {
     std::string name;
     double mode = 0.0;
-    std::array<double, maxscriptcomp + 1> comp{};     // per oxide of the component line
+    Arr<double, maxscriptcomp + 1> comp{};     // per oxide of the component line
 };
 struct RgbEntry {
     std::string name;
-    std::array<int, 4> value{};                       // red, green, blue 0..255
+    Arr<int, 4> value{};                       // red, green, blue 0..255
 };
 struct VarRange {
     int lowest = 2, highest = 0;
@@ -209,51 +209,51 @@ struct VarRange {
 struct ScriptTables {
     int nmissingscripts = 0;
     int nxyzguess = -1;
-    std::array<XyzGuess, maxxyzguess + 1> xyzguesses{};
+    Arr<XyzGuess, maxxyzguess + 1> xyzguesses{};
     int nsamecoding = -1;
-    std::array<SameCoding, maxsamecoding + 1> samecodings{};
+    Arr<SameCoding, maxsamecoding + 1> samecodings{};
     double ptguessp = -101.0, ptguesst = -101.0;
     double tlowdefault = 283.0, thighdefault = 3000.0;
     double plowdefault = 0.0009, phighdefault = 1500.0;
     double tinterval = 0.0, pinterval = 0.0;
     int nwith = 0;
-    std::array<std::string, maxwith + 1> withnames{};
-    std::array<bool, maxwith + 1> withlistflag{};     // the entry starts a group of the with list
-    std::array<int, maxwith + 1> withlistcount{};     // the group's length (0 or 1: the entry alone)
+    Arr<std::string, maxwith + 1> withnames{};
+    Arr<bool, maxwith + 1> withlistflag{};     // the entry starts a group of the with list
+    Arr<int, maxwith + 1> withlistcount{};     // the group's length (0 or 1: the entry alone)
     int nexclude = 0;
-    std::array<std::string, maxexclude + 1> excludenames{};
+    Arr<std::string, maxexclude + 1> excludenames{};
     int nexcessnames = 0;
-    std::array<std::string, maxexcess + 1> excessnames{};
+    Arr<std::string, maxexcess + 1> excessnames{};
     int nexcess0names = 0;
-    std::array<std::string, maxexcess + 1> excess0names{};
+    Arr<std::string, maxexcess + 1> excess0names{};
     VarRange varrange;
     bool pseudoseen = false;
     int nbulkpoints = -1;
     int nbulk = -1;                                   // -1 none, -2 component line, 1 or 2 compositions, 0 off
-    std::array<std::string, maxscriptcomp + 1> bulkoxnames{};
-    std::array<double, maxscriptcomp + 1> bulk{}, bulk2{};   // each summing to 100
+    Arr<std::string, maxscriptcomp + 1> bulkoxnames{};
+    Arr<double, maxscriptcomp + 1> bulk{}, bulk2{};   // each summing to 100
     int nrbi = -1;                                    // -1 none, -2 component line, then phase lines, 0 off
-    std::vector<RbiLine> rbi;                         // 1..nrbi
+    Vec<RbiLine> rbi;                         // 1..nrbi
     int nseta = 0;
-    std::array<std::string, maxseta + 1> setaname{};
-    std::array<double, maxseta + 1> setaval{};        // 10: to be set later
+    Arr<std::string, maxseta + 1> setaname{};
+    Arr<double, maxseta + 1> setaval{};        // 10: to be set later
     int nsetmu = 0;
-    std::array<std::string, maxseta + 1> setmuname{};
-    std::array<double, maxseta + 1> setmuval{};       // kJ; 0 when to be set later
+    Arr<std::string, maxseta + 1> setmuname{};
+    Arr<double, maxseta + 1> setmuval{};       // kJ; 0 when to be set later
     int nprojplane = -1;                              // -1 none, -2 oxide line, then apex lines, 0 off
-    std::array<std::string, maxscriptcomp + 1> projcompnames{};
-    std::array<std::string, maxprojapex + 1> projapexnames{};
-    std::array<std::array<double, maxscriptcomp + 1>, maxprojapex + 1> projapex{};
+    Arr<std::string, maxscriptcomp + 1> projcompnames{};
+    Arr<std::string, maxprojapex + 1> projapexnames{};
+    Arr<Arr<double, maxscriptcomp + 1>, maxprojapex + 1> projapex{};
     int nrgb = -1;
-    std::vector<RgbEntry> rgb;                        // 1..nrgb
+    Vec<RgbEntry> rgb;                        // 1..nrgb
     int nmodeguess = -1;
-    std::array<ModeGuess, maxmodeguess + 1> modeguesses{};
+    Arr<ModeGuess, maxmodeguess + 1> modeguesses{};
     int nconvrows = -1, nconvcols = -1;
-    std::array<std::array<double, maxconvcols + 1>, maxconvrows + 1> convmatrix{};
+    Arr<Arr<double, maxconvcols + 1>, maxconvrows + 1> convmatrix{};
     int nisrnames = 0;
-    std::array<std::string, maxisrnames + 1> isrnames{};
+    Arr<std::string, maxisrnames + 1> isrnames{};
     int nisrrows = -1;                                // -1 none, -2 names read, then rows, 0 off
-    std::array<std::array<int, maxisrnames + 1>, maxisrrows + 1> isrrows{};
+    Arr<Arr<int, maxisrnames + 1>, maxisrrows + 1> isrrows{};
 };
 extern ScriptTables scripttabs;
 
@@ -263,60 +263,60 @@ struct BatchFilter {
     double low = 0.0, high = 0.0;
 };
 struct BatchRec {
-    std::array<bool, maxwith + 1> present{};          // per entry of withnames
+    Arr<bool, maxwith + 1> present{};          // per entry of withnames
     int variance = 0;
-    std::array<bool, maxscriptcomp + 1> compused{};
+    Arr<bool, maxscriptcomp + 1> compused{};
     int ncompused = 0;
     int np = 0, nt = 0;
-    std::array<double, maxbatchpt + 1> p{}, t{};      // kbar, K
+    Arr<double, maxbatchpt + 1> p{}, t{};      // kbar, K
     int npt = 0;
-    std::array<int, maxbatchpt + 1> nfilter{};        // per P-T point
-    std::array<std::array<BatchFilter, maxfilters + 1>, maxbatchpt + 1> filters{};
+    Arr<int, maxbatchpt + 1> nfilter{};        // per P-T point
+    Arr<Arr<BatchFilter, maxfilters + 1>, maxbatchpt + 1> filters{};
     int nzeroguess = 0;
     int kxyz = 0;                                     // its starting-guess block
     bool bulkflag = false;
     int ncomp = 0;
     int bulkrow1 = 0, bulkrow2 = 0;
     double bulkprop = 0.0;
-    std::array<double, maxscriptcomp + 1> bulkcomp{};  // per component used, in order
+    Arr<double, maxscriptcomp + 1> bulkcomp{};  // per component used, in order
     int nmodeset = 0;
-    std::array<int, maxbatchmodes + 1> modephase{};   // positions in withnames
-    std::array<double, maxbatchmodes + 1> modevalue{};
+    Arr<int, maxbatchmodes + 1> modephase{};   // positions in withnames
+    Arr<double, maxbatchmodes + 1> modevalue{};
     bool isoflag = false;
     int niso = 0;
-    std::array<int, maxbatchiso + 1> isophase{}, isovar{};
-    std::array<double, maxbatchiso + 1> isovalue{};
+    Arr<int, maxbatchiso + 1> isophase{}, isovar{};
+    Arr<double, maxbatchiso + 1> isovalue{};
     bool solvet = false;           // univariant with one P and one T: T is solved
-    std::array<bool, maxbatchpt + 1> resultok{};      // filled by the Monte Carlo bookkeeping
+    Arr<bool, maxbatchpt + 1> resultok{};      // filled by the Monte Carlo bookkeeping
     bool secondbatch = false;      // fractionation: the batch adds one phase to batch 1
     int oddphase = 0;              // that phase, a position in withnames
 };
 struct BatchGuess {
     int n = 0, nzero = 0;
-    std::array<double, maxblockguess + 1> value{}, low{}, high{};
-    std::array<std::string, maxblockguess + 1> name{};
+    Arr<double, maxblockguess + 1> value{}, low{}, high{};
+    Arr<std::string, maxblockguess + 1> name{};
 };
 struct BatchReq {
     int n = 0;
-    std::array<int, maxbatch + 1> batch{};
+    Arr<int, maxbatch + 1> batch{};
 };
 
 struct BatchTables {
     int nbatch = -1;
-    std::vector<BatchRec> batchrec;                   // 1..nbatch
+    Vec<BatchRec> batchrec;                   // 1..nbatch
     int nbatchguess = -1;
-    std::vector<BatchGuess> batchguess;               // 1..nbatchguess
+    Vec<BatchGuess> batchguess;               // 1..nbatchguess
     int nbulkrows = 0;
     int nbulkrowcomp = 0;                             // components of the first row
-    std::vector<std::array<double, maxscriptcomp + 1>> bulkrows;   // 1..nbulkrows, each summing to 100
+    Vec<Arr<double, maxscriptcomp + 1>> bulkrows;   // 1..nbulkrows, each summing to 100
     int nflitter = -1;
     int flitterset = 0;                               // the filter set of the last batch being filled
     bool flittersgiven = false;
     int nbatchreq = -1;
-    std::vector<BatchReq> batchreqs;                  // 1..nbatchreq
+    Vec<BatchReq> batchreqs;                  // 1..nbatchreq
     int nbatchon = 0;
-    std::array<bool, maxbatch + 1> batchon{};
-    std::array<int, maxbatch + 1> batchmap{};         // kept batch -> its number among the batch lines
+    Arr<bool, maxbatch + 1> batchon{};
+    Arr<int, maxbatch + 1> batchmap{};         // kept batch -> its number among the batch lines
 };
 extern BatchTables batches;
 
@@ -329,16 +329,16 @@ struct McFunc {
     std::string name;              // a variable word with its coefficient letter
     double base = 0.0;
     int nterms = 0;
-    std::array<double, maxmcterms + 1> coef{};
-    std::array<int, maxmcterms + 1> range{};         // mcrange numbers
+    Arr<double, maxmcterms + 1> coef{};
+    Arr<int, maxmcterms + 1> range{};         // mcrange numbers
 };
 // A model parameter named in a Monte Carlo line: the phases it applies to and
 // the parameter (kind 1 a W term, 2 a van Laar size, 3 a DQF term; coefficient
 // 1 a, 2 b, 3 c of a + bT + cP).
 struct McRef {
-    std::array<std::string, maxmcphases + 1> phases{};
+    Arr<std::string, maxmcphases + 1> phases{};
     int nphases = 0;
-    std::array<int, maxmcphases + 1> phaseno{};       // not set by the reader
+    Arr<int, maxmcphases + 1> phaseno{};       // not set by the reader
     int kind = 0;
     int paramindex = 0;            // found when the a-x file is read
     int coef = 0;
@@ -351,7 +351,7 @@ struct McItem {
     int relation = 0;              // 0 none or "=", -2 function
     double value = 0.0;
     double current = 0.0;          // set by the Monte Carlo steps
-    std::array<double, 4> dqf{};   // a, b, c
+    Arr<double, 4> dqf{};   // a, b, c
 };
 struct McCorr {
     bool named = false;
@@ -365,20 +365,20 @@ struct Fractionation {
     double startp = 0.0, startt = 0.0;   // kbar, K
     double pstep = 0.0, tstep = 0.0;
     int nsteps = 0;
-    std::array<double, maxscriptcomp + 1> addedcomp{};   // per rbi component
-    std::array<double, 3> values{0.0, -1.0, 0.0};        // [1] start P, [2] dP/dT of an oblique path
+    Arr<double, maxscriptcomp + 1> addedcomp{};   // per rbi component
+    Arr<double, 3> values{0.0, -1.0, 0.0};        // [1] start P, [2] dP/dT of an oblique path
 };
 
 struct McTables {
     double mcit = 1.0;
     int nmcrange = -1;
-    std::vector<McRange> mcranges;
+    Vec<McRange> mcranges;
     int nmcfunc = -1;
-    std::vector<McFunc> mcfuncs;
+    Vec<McFunc> mcfuncs;
     int nmc = -1;
-    std::vector<McItem> mcitems;
+    Vec<McItem> mcitems;
     int nmccorr = -1;
-    std::vector<McCorr> mccorrs;
+    Vec<McCorr> mccorrs;
     bool gaussmc = false;
     Fractionation fractset;
 };

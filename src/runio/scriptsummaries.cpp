@@ -10,12 +10,12 @@ void printbatchsummary()
     const ScriptTables& t = scripttabs;
     putstr(1, "summary of batches", 1, mscreen);
     for (int k = 1; k <= b.nbatch && static_cast<std::size_t>(k) < b.batchrec.size(); ++k) {
-        const BatchRec& r = b.batchrec[static_cast<std::size_t>(k)];
+        const BatchRec& r = b.batchrec[k];
         std::string line;
         addfield(inttext(k), 3, line);
         addfield(" :", 0, line);
         for (int i = 1; i <= t.nwith; ++i)
-            if (r.present[static_cast<std::size_t>(i)]) addfield(t.withnames[static_cast<std::size_t>(i)], 7, line);
+            if (r.present[i]) addfield(t.withnames[i], 7, line);
         if (r.bulkflag) addfield("   pseudo", 0, line);
         if (r.isoflag) addfield("   isopleth", 0, line);
         putstr(0, line, 1, mscreen);
@@ -29,14 +29,14 @@ void printmcsummary()
     putstr(1, "summary of mc info", 1, mscreen);
     putstr(0, "     value     range", 1, mscreen);
     for (int k = 1; k <= m.nmc; ++k) {
-        const McItem& it = m.mcitems[static_cast<std::size_t>(k)];
+        const McItem& it = m.mcitems[k];
         std::string line;
         addreal(it.value, 3, true, 10, line);
         if (it.link < 0) {
             addfield(" through mcfunc ", 0, line);
-            addfield(m.mcfuncs[static_cast<std::size_t>(-it.link)].name, 0, line);
+            addfield(m.mcfuncs[-it.link].name, 0, line);
         } else if (it.link > 0) {
-            const McRange& r = m.mcranges[static_cast<std::size_t>(it.link)];
+            const McRange& r = m.mcranges[it.link];
             addreal(r.halfwidth, 3, true, 10, line);
             addfield(" in mcrange ", 0, line);
             addfield(r.name, 0, line);
@@ -49,7 +49,7 @@ void printmcsummary()
         addfield(it.ref.phases[1], 0, line);
         for (int i = 2; i <= it.ref.nphases; ++i) {
             addfield(i == 2 ? ";  also " : " ", 0, line);
-            addfield(it.ref.phases[static_cast<std::size_t>(i)], 0, line);
+            addfield(it.ref.phases[i], 0, line);
         }
         putstr(0, line, 1, mscreen);
     }

@@ -74,7 +74,7 @@ void string2strings(const std::string& line, int length, Words& words)
         inword = false;
     };
     for (int i = 0; i < len; ++i) {
-        const char ch = line[static_cast<std::size_t>(i)];
+        const char ch = line[i];
         if (isblankchar(ch)) {
             if (inword) endword();
         } else {
@@ -90,14 +90,14 @@ void string2strings(const std::string& line, int length, Words& words)
 void BSet(std::uint32_t& set, int k)
 {
     if (k < 0 || k > maxbitel) bomb("BSet", "out of range", 0);
-    set |= run.bitmask[static_cast<std::size_t>(k)];
+    set |= run.bitmask[k];
 }
 
 bool BTst(std::uint32_t set, int k)
 {
     // Elements outside 0..30 are never members; testing them must not read past the mask table.
     if (k < 0 || k > maxbitel) return false;
-    const std::uint32_t m = run.bitmask[static_cast<std::size_t>(k)];
+    const std::uint32_t m = run.bitmask[k];
     return (set & m) == m;
 }
 
@@ -139,7 +139,7 @@ bool setsubset3(const BitSet3& a3, const BitSet3& b3)
     if (aempty || (a3[1] == b3[1] && a3[2] == b3[2] && a3[3] == b3[3])) return true;
     if (bempty) return false;
     for (int i = 1; i <= 3; ++i)
-        if ((a3[static_cast<std::size_t>(i)] & b3[static_cast<std::size_t>(i)]) != a3[static_cast<std::size_t>(i)])
+        if ((a3[i] & b3[i]) != a3[i])
             return false;
     return true;
 }

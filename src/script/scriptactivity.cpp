@@ -16,8 +16,8 @@ struct NamedValues {
     double novalue;                    // stands for a value still to be set
     bool lnvalues;                     // values are activities, stored as ln a
     int& count;
-    std::array<std::string, maxseta + 1>& names;
-    std::array<double, maxseta + 1>& values;
+    runio::Arr<std::string, maxseta + 1>& names;
+    runio::Arr<double, maxseta + 1>& values;
 };
 
 // False when the values cannot be taken: too many names for the table, or an

@@ -62,14 +62,14 @@ void fractbatch(const ScriptLine& l, BatchRec& r, int& pos, int k)
     checkguessblock(r.kxyz);
     r.bulkflag = true;
     r.bulkrow1 = 0;
-    r.nzeroguess = batches.batchguess[static_cast<std::size_t>(r.kxyz)].nzero;
+    r.nzeroguess = batches.batchguess[r.kxyz].nzero;
     r.ncomp = scriptset.nbulkcomp;
     batches.nbulkrowcomp = scriptset.nbulkcomp;
     r.ncompused = 0;
     for (int j = 1; j <= r.ncomp; ++j) {
         for (int i = 1; i <= t.nrbi; ++i) {
-            if (std::fabs(t.rbi[static_cast<std::size_t>(i)].comp[static_cast<std::size_t>(j)]) > 1e-8) {
-                r.compused[static_cast<std::size_t>(j)] = true;
+            if (std::fabs(t.rbi[i].comp[j]) > 1e-8) {
+                r.compused[j] = true;
                 ++r.ncompused;
                 break;
             }
@@ -97,23 +97,23 @@ void bulkofbatch(const ScriptLine& l, BatchRec& r, int& pos)
         r.bulkprop = takereals(l, pos, 1, "in batch, no bulk proportion")[1];
         if (r.bulkprop < 0.0 || r.bulkprop > 1.0) batchfatal("in batch, bung bulk proportion");
     }
-    const auto& row1 = b.bulkrows[static_cast<std::size_t>(r.bulkrow1)];
-    const auto& row2 = b.bulkrows[static_cast<std::size_t>(r.bulkrow2)];
+    const auto& row1 = b.bulkrows[r.bulkrow1];
+    const auto& row2 = b.bulkrows[r.bulkrow2];
     r.ncomp = b.nbulkrowcomp;
     r.ncompused = 0;
     for (int j = 1; j <= r.ncomp; ++j) {
-        const std::size_t jj = static_cast<std::size_t>(j);
+        const std::size_t jj = j;
         if (std::fabs(row1[jj]) <= 0.0001) continue;
         r.compused[jj] = true;
-        r.bulkcomp[static_cast<std::size_t>(++r.ncompused)] = r.bulkprop * row1[jj] + (1.0 - r.bulkprop) * row2[jj];
+        r.bulkcomp[++r.ncompused] = r.bulkprop * row1[jj] + (1.0 - r.bulkprop) * row2[jj];
     }
     r.nmodeset = takeints(l, pos, 1, "in batch, no mode setting code")[1];
     if (r.nmodeset < 0 || r.nmodeset > maxbatchmodes) batchfatal("in batch, wrong number of modes set");
     if (pos + 2 * r.nmodeset > l.words.n) batchfatal("in batch, not enough pseudosection info");
     for (int m = 1; m <= r.nmodeset; ++m) {
         const std::string which = "in batch, modeset phase" + inttext(m);
-        r.modephase[static_cast<std::size_t>(m)] = takephase(l, pos, which + " not in which");
-        r.modevalue[static_cast<std::size_t>(m)] = takereals(l, pos, 1, which + " mode stuffed")[1];
+        r.modephase[m] = takephase(l, pos, which + " not in which");
+        r.modevalue[m] = takereals(l, pos, 1, which + " mode stuffed")[1];
     }
 }
 
@@ -125,7 +125,7 @@ void isoplethsofbatch(const ScriptLine& l, BatchRec& r, int& pos)
     if (!r.isoflag) return;
     if (pos + 3 * r.niso > l.words.n) bomb("readscripts", "in batch, not enough info for isopleths", 0);
     for (int i = 1; i <= r.niso; ++i) {
-        const std::size_t ii = static_cast<std::size_t>(i);
+        const std::size_t ii = i;
         r.isophase[ii] = withposition(l.words[++pos]);
         std::vector<double> v;
         int c = 2;
@@ -145,15 +145,15 @@ void readbatch(const ScriptLine& l)
     const int k = b.nbatch == -1 ? 1 : b.nbatch + 1;
     if (k > maxbatch) batchfatal("too many batch");
     b.nbatch = k;
-    b.batchrec.resize(static_cast<std::size_t>(k) + 1);
-    BatchRec& r = b.batchrec[static_cast<std::size_t>(k)];
+    b.batchrec.resize(k + 1);
+    BatchRec& r = b.batchrec[k];
     r = BatchRec{};
 
     int w = l.used + 1;
     for (; w < l.words.n; ++w) {
         const int pos = withposition(l.words[w]);
         if (pos == 0) break;
-        r.present[static_cast<std::size_t>(pos)] = true;
+        r.present[pos] = true;
     }
     if (wordkind(l.words[w]) == 4) batchfatal("unrecognised phase, " + l.words[w] + ", in batch");
 
@@ -161,7 +161,7 @@ void readbatch(const ScriptLine& l)
         const BatchRec& first = b.batchrec[1];
         int nodd = 0;
         for (int i = 1; i <= t.nwith; ++i) {
-            const std::size_t ii = static_cast<std::size_t>(i);
+            const std::size_t ii = i;
             if (first.present[ii] || !r.present[ii]) continue;
             ++nodd;
             r.oddphase = i;
@@ -185,8 +185,8 @@ void readbatch(const ScriptLine& l)
     if (r.np * r.nt > maxbatchpt) batchfatal("too many batch PT");
     r.npt = r.np * r.nt;
     const std::vector<double> pt = takereals(l, pos, r.np + r.nt, "insufficient info in batch (2)");
-    for (int i = 1; i <= r.np; ++i) r.p[static_cast<std::size_t>(i)] = pt[static_cast<std::size_t>(i)];
-    for (int i = 1; i <= r.nt; ++i) r.t[static_cast<std::size_t>(i)] = pt[static_cast<std::size_t>(r.np + i)] + 273.15;
+    for (int i = 1; i <= r.np; ++i) r.p[i] = pt[i];
+    for (int i = 1; i <= r.nt; ++i) r.t[i] = pt[r.np + i] + 273.15;
     const std::vector<int> two = takeints(l, pos, 2, "insufficient info in batch (3a)");
     r.solvet = two[1] < 2;
     r.kxyz = two[2];
@@ -194,7 +194,7 @@ void readbatch(const ScriptLine& l)
     const int bulkcode = takeints(l, pos, 1, "in batch, no bulk flag")[1];
     r.bulkflag = bulkcode > 0;
     r.bulkrow1 = bulkcode;
-    r.nzeroguess = b.batchguess[static_cast<std::size_t>(r.kxyz)].nzero;
+    r.nzeroguess = b.batchguess[r.kxyz].nzero;
     if (r.bulkflag)
         bulkofbatch(l, r, pos);
     else
@@ -208,14 +208,14 @@ void echobatch()
 {
     const BatchTables& b = batches;
     const ScriptTables& t = scripttabs;
-    const BatchRec& r = b.batchrec[static_cast<std::size_t>(b.nbatch)];
+    const BatchRec& r = b.batchrec[b.nbatch];
     if (b.nbatch == 1) putstr(1, "batches", 1, msol);
     std::string line;
     addfield(inttext(b.nbatch), 2, line);
     addfield(" : ", 0, line);
     bool groupopen = false, groupseen = false;
     for (int i = 1; i <= t.nwith; ++i) {
-        const std::size_t ii = static_cast<std::size_t>(i);
+        const std::size_t ii = i;
         if (t.withlistflag[ii]) {
             if (groupopen && !groupseen) addfield(".", 6, line);
             groupopen = true;
@@ -249,7 +249,7 @@ bool batchnumbers(const ScriptLine& l, int k, std::vector<int>& v, int& count, c
     count = 0;
     if (!getints(l.words, l.words.n, k, v, count)) return false;
     for (int i = 1; i <= count; ++i)
-        if (v[static_cast<std::size_t>(i)] < 1 || v[static_cast<std::size_t>(i)] > batches.nbatch)
+        if (v[i] < 1 || v[i] > batches.nbatch)
             batchfatal(notinrange);
     return true;
 }
@@ -279,17 +279,17 @@ void kwbatchxyzguess(ScriptLine& l)
         const int k = b.nbatchguess == -1 ? 1 : b.nbatchguess + 1;
         if (k > maxbatchguess) batchfatal("in bxyzguess, too big");
         b.nbatchguess = k;
-        b.batchguess.resize(static_cast<std::size_t>(k) + 1);
-        b.batchguess[static_cast<std::size_t>(k)] = BatchGuess{};
+        b.batchguess.resize(k + 1);
+        b.batchguess[k] = BatchGuess{};
         return;
     }
     if (si.ninfo < 2) batchfatal("in bxyzguess, not enough info in a line (2)");
     // A guess needs a block to go into.
     if (b.nbatchguess < 1) batchfatal("in bxyzguess, a guess before the first startblock line");
-    BatchGuess& g = b.batchguess[static_cast<std::size_t>(b.nbatchguess)];
+    BatchGuess& g = b.batchguess[b.nbatchguess];
     if (g.n + 1 > maxblockguess) batchfatal("in bxyzguess, too many guesses");
     const int k = ++g.n;
-    const std::size_t kk = static_cast<std::size_t>(k);
+    const std::size_t kk = k;
     g.name[kk] = si.infotext[1];
     int pos = l.used + 1;
     g.value[kk] = takereals(l, pos, 1, "in bxyzguess, no guess")[1];
@@ -317,15 +317,15 @@ void kwbatchbulk(ScriptLine& l)
     if (b.nbulkrows == maxbatchbulk) batchfatal("too many batchbulk rows (max = " + inttext(maxbatchbulk) + ")");
     if (first) b.nbulkrowcomp = count;
     double sum = 0.0;
-    for (int j = 1; j <= count; ++j) sum += v[static_cast<std::size_t>(j)];
+    for (int j = 1; j <= count; ++j) sum += v[j];
     if (sum <= 0.0) {
         b.nbulkrows = 0;
     } else {
         const int k = ++b.nbulkrows;
-        b.bulkrows.resize(static_cast<std::size_t>(k) + 1);
-        auto& row = b.bulkrows[static_cast<std::size_t>(k)];
+        b.bulkrows.resize(k + 1);
+        auto& row = b.bulkrows[k];
         row.fill(0.0);
-        for (int j = 1; j <= count; ++j) row[static_cast<std::size_t>(j)] = v[static_cast<std::size_t>(j)] * 100.0 / sum;
+        for (int j = 1; j <= count; ++j) row[j] = v[j] * 100.0 / sum;
     }
     if (b.nbulkrows == 0) putstr(0, " bulk composition is bad", 1, mscreen);
 }
@@ -341,25 +341,25 @@ void kwfilter(ScriptLine& l)
     if (b.nflitter == -1) {
         b.nflitter = 1;
         b.flitterset = 1;
-    } else if (b.flitterset == b.batchrec[static_cast<std::size_t>(b.nflitter)].npt) {
+    } else if (b.flitterset == b.batchrec[b.nflitter].npt) {
         ++b.nflitter;
         b.flitterset = 1;
     } else {
         ++b.flitterset;
     }
     if (b.nflitter != b.nbatch) batchfatal("filters not interleaved with batches");
-    BatchRec& r = b.batchrec[static_cast<std::size_t>(b.nbatch)];
+    BatchRec& r = b.batchrec[b.nbatch];
     if (b.flitterset > r.npt) batchfatal("too many filter sets");
     if (nf > maxfilters) batchfatal("too many filters");
-    const std::size_t set = static_cast<std::size_t>(b.flitterset);
+    const std::size_t set = b.flitterset;
     r.nfilter[set] = nf;
     if (nf > 0) {
         const std::vector<double> v = takereals(l, pos, 3 * nf, "wrong flitter info");
         for (int i = 1; i <= nf; ++i) {
-            BatchFilter& f = r.filters[set][static_cast<std::size_t>(i)];
-            f.kind = static_cast<int>(std::trunc(v[static_cast<std::size_t>(3 * i - 2)]));
-            f.low = v[static_cast<std::size_t>(3 * i - 1)];
-            f.high = v[static_cast<std::size_t>(3 * i)];
+            BatchFilter& f = r.filters[set][i];
+            f.kind = static_cast<int>(std::trunc(v[3 * i - 2]));
+            f.low = v[3 * i - 1];
+            f.high = v[3 * i];
             if (f.kind == 2) {
                 f.low += 273.15;
                 f.high += 273.15;
@@ -377,22 +377,22 @@ void kwbatchreq(ScriptLine& l)
     std::vector<int> v;
     int count;
     auto single = [&](int req, int batch) {
-        BatchReq& r = b.batchreqs[static_cast<std::size_t>(req)];
+        BatchReq& r = b.batchreqs[req];
         r = BatchReq{};
         r.n = 1;
         r.batch[1] = batch;
     };
     if (w[2] == "all" && w[3] == "except") {
         if (!batchnumbers(l, 3, v, count, "batchreq not in range")) batchfatal("batchreq not given an index");
-        std::array<bool, maxbatch + 1> dropped{};
-        for (int i = 1; i <= count; ++i) dropped[static_cast<std::size_t>(v[static_cast<std::size_t>(i)])] = true;
-        b.batchreqs.resize(static_cast<std::size_t>(maxbatch) + 1);
+        runio::Arr<bool, maxbatch + 1> dropped{};
+        for (int i = 1; i <= count; ++i) dropped[v[static_cast<std::size_t>(i)]] = true;
+        b.batchreqs.resize(maxbatch + 1);
         int n = 0;
         for (int i = 1; i <= b.nbatch; ++i)
-            if (!dropped[static_cast<std::size_t>(i)]) single(++n, i);
+            if (!dropped[i]) single(++n, i);
         b.nbatchreq = n;
     } else if (w[2] == "all") {
-        b.batchreqs.resize(static_cast<std::size_t>(maxbatch) + 1);
+        b.batchreqs.resize(maxbatch + 1);
         for (int i = 1; i <= b.nbatch; ++i) single(i, i);
         b.nbatchreq = b.nbatch;
     } else {
@@ -403,10 +403,10 @@ void kwbatchreq(ScriptLine& l)
             b.nbatchreq = 0;
             return;
         }
-        b.batchreqs.resize(static_cast<std::size_t>(maxbatch) + 1);
-        BatchReq& r = b.batchreqs[static_cast<std::size_t>(k)];
+        b.batchreqs.resize(maxbatch + 1);
+        BatchReq& r = b.batchreqs[k];
         r = BatchReq{};
-        for (int i = 1; i <= count && i <= maxbatch; ++i) r.batch[static_cast<std::size_t>(++r.n)] = v[static_cast<std::size_t>(i)];
+        for (int i = 1; i <= count && i <= maxbatch; ++i) r.batch[++r.n] = v[i];
         b.nbatchreq = k;
     }
 }
@@ -420,11 +420,11 @@ void kwbatchswitch(ScriptLine& l)
     if (w[2] == "all") {
         const bool except = w[3] == "except";
         if (except && !batchnumbers(l, 3, v, count, "batchswitch not in range")) count = 0;
-        for (int i = 1; i <= maxbatch; ++i) b.batchon[static_cast<std::size_t>(i)] = i <= b.nbatch;
-        for (int i = 1; i <= count; ++i) b.batchon[static_cast<std::size_t>(v[static_cast<std::size_t>(i)])] = false;
+        for (int i = 1; i <= maxbatch; ++i) b.batchon[i] = i <= b.nbatch;
+        for (int i = 1; i <= count; ++i) b.batchon[v[static_cast<std::size_t>(i)]] = false;
     } else if (batchnumbers(l, 1, v, count, "batchswitch not in range")) {
         b.batchon.fill(false);
-        for (int i = 1; i <= count; ++i) b.batchon[static_cast<std::size_t>(v[static_cast<std::size_t>(i)])] = true;
+        for (int i = 1; i <= count; ++i) b.batchon[v[static_cast<std::size_t>(i)]] = true;
     } else {
         scriptproblem(l.keyword, "for " + l.keyword + ", \"all\", \"all except\" with batch numbers, or batch "
                                                       "numbers expected", "batch numbers expected");
@@ -433,7 +433,7 @@ void kwbatchswitch(ScriptLine& l)
     // Counted from the flags, so a batch named twice counts once.
     b.nbatchon = 0;
     for (int i = 1; i <= b.nbatch; ++i)
-        if (b.batchon[static_cast<std::size_t>(i)]) ++b.nbatchon;
+        if (b.batchon[i]) ++b.nbatchon;
     if (b.nbatchon > b.nbatch) b.nbatchon = 0;
 }
 

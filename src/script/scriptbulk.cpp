@@ -110,8 +110,8 @@ void kwrbi(ScriptLine& l)
             t.nrbi = 0;
         } else {
             t.nrbi = k;
-            t.rbi.resize(static_cast<std::size_t>(k) + 1);
-            RbiLine& r = t.rbi[static_cast<std::size_t>(k)];
+            t.rbi.resize(k + 1);
+            RbiLine& r = t.rbi[k];
             bool ok = scriptstring(l.keyword);
             if (ok) {
                 r.name = si.infotext[1];

@@ -107,7 +107,7 @@ void montecarlorun()
     BatchTables& b = batches;
     McTables& m = mcs;
     for (int i = 1; i <= b.nbatch; ++i) {
-        const BatchRec& r = b.batchrec[static_cast<std::size_t>(i)];
+        const BatchRec& r = b.batchrec[i];
         if (r.np > 1 || r.nt > 1) bomb("read scripts", "only one calc per batch in mcpm currently", 0);
     }
     if (scripttabs.nexcessnames > 0 || scripttabs.nexcess0names > 0)
@@ -154,7 +154,7 @@ void kindofrun()
     } else {
         montecarlorun();
     }
-    if (b.batchrec.size() < static_cast<std::size_t>(b.nbatch) + 1) b.batchrec.resize(static_cast<std::size_t>(b.nbatch) + 1);
+    if (b.batchrec.size() < static_cast<std::size_t>(b.nbatch) + 1) b.batchrec.resize(b.nbatch + 1);
 }
 
 void selectbatches()
@@ -162,18 +162,18 @@ void selectbatches()
     BatchTables& b = batches;
     if (b.nbatchon < 1) {
         b.nbatchon = b.nbatch;
-        for (int i = 1; i <= b.nbatch; ++i) b.batchon[static_cast<std::size_t>(i)] = true;
+        for (int i = 1; i <= b.nbatch; ++i) b.batchon[i] = true;
     }
     if (b.nbatchon == b.nbatch) {
-        for (int i = 1; i <= b.nbatch; ++i) b.batchmap[static_cast<std::size_t>(i)] = i;
+        for (int i = 1; i <= b.nbatch; ++i) b.batchmap[i] = i;
         return;
     }
     int kept = 0;
     for (int i = 1; i <= b.nbatch; ++i) {
-        if (!b.batchon[static_cast<std::size_t>(i)]) continue;
+        if (!b.batchon[i]) continue;
         ++kept;
-        if (kept != i) b.batchrec[static_cast<std::size_t>(kept)] = b.batchrec[static_cast<std::size_t>(i)];
-        b.batchmap[static_cast<std::size_t>(kept)] = i;
+        if (kept != i) b.batchrec[kept] = b.batchrec[i];
+        b.batchmap[kept] = i;
     }
     b.nbatch = kept;
 }
@@ -184,26 +184,26 @@ void renumberrequirements()
     if (b.nbatchreq < 0) b.nbatchreq = 0;
     int nleft = 0;
     for (int r = 1; r <= b.nbatchreq; ++r) {
-        BatchReq req = b.batchreqs[static_cast<std::size_t>(r)];
+        BatchReq req = b.batchreqs[r];
         int nkept = 0;
         for (int j = 1; j <= req.n; ++j) {
             for (int k = 1; k <= b.nbatch; ++k) {
-                if (b.batchmap[static_cast<std::size_t>(k)] == req.batch[static_cast<std::size_t>(j)]) {
-                    req.batch[static_cast<std::size_t>(++nkept)] = k;
+                if (b.batchmap[k] == req.batch[j]) {
+                    req.batch[++nkept] = k;
                     break;
                 }
             }
         }
         req.n = nkept;
-        if (nkept > 0) b.batchreqs[static_cast<std::size_t>(++nleft)] = req;
+        if (nkept > 0) b.batchreqs[++nleft] = req;
     }
     b.nbatchreq = nleft;
     if (b.nbatchreq == 0) return;
     putstr(0, "caring batches", 1, mscreen);
     for (int r = 1; r <= b.nbatchreq; ++r) {
-        const BatchReq& req = b.batchreqs[static_cast<std::size_t>(r)];
+        const BatchReq& req = b.batchreqs[r];
         std::string line;
-        for (int j = 1; j <= req.n; ++j) addfield(inttext(req.batch[static_cast<std::size_t>(j)]), 3, line);
+        for (int j = 1; j <= req.n; ++j) addfield(inttext(req.batch[j]), 3, line);
         putstr(0, line, 1, mscreen);
     }
     putstr(0, "", 1, mscreen);
@@ -213,21 +213,21 @@ void mergephaselists()
 {
     ScriptTables& t = scripttabs;
     for (int i = 1; i <= t.nexcess0names; ++i) {
-        const std::string& name = t.excess0names[static_cast<std::size_t>(i)];
+        const std::string& name = t.excess0names[i];
         int pos;
         if (posinlist(name, t.excessnames.data(), t.nexcessnames, pos)) continue;
         if (t.nexcessnames == maxexcess)
             bomb("reading scripts", "too many phases in excess together with those set to zero (max = " +
                                         inttext(maxexcess) + ")", 0);
-        t.excessnames[static_cast<std::size_t>(++t.nexcessnames)] = name;
+        t.excessnames[++t.nexcessnames] = name;
     }
     if (t.nexcessnames == 0 || t.nwith == 0) return;
     for (int i = 1; i <= t.nexcessnames; ++i) {
-        const std::string& name = t.excessnames[static_cast<std::size_t>(i)];
+        const std::string& name = t.excessnames[i];
         if (withposition(name) > 0) continue;
         if (t.nwith == maxwith)
             bomb("reading scripts", "too many phases with those in excess added (max = " + inttext(maxwith) + ")", 0);
-        t.withnames[static_cast<std::size_t>(++t.nwith)] = name;
+        t.withnames[++t.nwith] = name;
     }
 }
 
@@ -236,9 +236,9 @@ void normaliserbimodes()
     ScriptTables& t = scripttabs;
     if (scriptset.rbisw != 0) return;
     double sum = 0.0;
-    for (int i = 1; i <= t.nrbi; ++i) sum += t.rbi[static_cast<std::size_t>(i)].mode;
+    for (int i = 1; i <= t.nrbi; ++i) sum += t.rbi[i].mode;
     if (sum == 0.0) bomb("reading scripts", "rbi modes sum to zero?", 0);
-    for (int i = 1; i <= t.nrbi; ++i) t.rbi[static_cast<std::size_t>(i)].mode /= sum;
+    for (int i = 1; i <= t.nrbi; ++i) t.rbi[i].mode /= sum;
 }
 
 }  // namespace

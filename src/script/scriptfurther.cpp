@@ -21,9 +21,9 @@ void kwsamecoding(ScriptLine& l)
         if (si.ninfo > maxsamenames) bomb("reading scripts", "too many items in a samecoding", 0);
         const int k = t.nsamecoding == -1 ? 1 : t.nsamecoding + 1;
         t.nsamecoding = k;
-        SameCoding& g = t.samecodings[static_cast<std::size_t>(k)];
+        SameCoding& g = t.samecodings[k];
         g.n = si.ninfo;
-        for (int i = 1; i <= si.ninfo; ++i) g.names[static_cast<std::size_t>(i)] = si.infotext[i];
+        for (int i = 1; i <= si.ninfo; ++i) g.names[i] = si.infotext[i];
     }
     if (s.samecoding == 1) t.nsamecoding = 0;
 }
@@ -50,7 +50,7 @@ void kwconvliq(ScriptLine& l)
         } else {
             if (t.nconvrows + 1 > maxconvrows) bomb("control", "too many rows in convliq matrix", 0);
             const int k = ++t.nconvrows;
-            for (int j = 1; j <= t.nconvcols; ++j) t.convmatrix[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)] = si.inforeal[j];
+            for (int j = 1; j <= t.nconvcols; ++j) t.convmatrix[k][j] = si.inforeal[j];
         }
     } else {
         s.convliq = 1;
@@ -97,7 +97,7 @@ void kwisr(ScriptLine& l)
         }
         int n = 0;
         if (scriptstrings(l.keyword, n)) {
-            for (int i = 1; i <= n; ++i) t.isrnames[static_cast<std::size_t>(i)] = si.infotext[i];
+            for (int i = 1; i <= n; ++i) t.isrnames[i] = si.infotext[i];
             t.nisrnames = n;
             t.nisrrows = -2;
         } else {
@@ -112,7 +112,7 @@ void kwisr(ScriptLine& l)
             t.nisrrows = 0;
         } else if (scriptints(l.keyword, n)) {
             t.nisrrows = k;
-            for (int i = 1; i <= t.nisrnames; ++i) t.isrrows[static_cast<std::size_t>(k)][static_cast<std::size_t>(i)] = si.infoint[i];
+            for (int i = 1; i <= t.nisrnames; ++i) t.isrrows[k][i] = si.infoint[i];
         } else {
             t.nisrrows = 0;
         }

@@ -46,9 +46,9 @@ void mcphases(const std::string& phase, McRef& ref)
     ref.phases[1] = phase;
     ref.nphases = 1;
     for (int g = 1; g <= t.nsamecoding; ++g) {
-        const SameCoding& sc = t.samecodings[static_cast<std::size_t>(g)];
+        const SameCoding& sc = t.samecodings[g];
         if (sc.n < 1 || sc.names[1] != phase) continue;
-        for (int i = 1; i <= sc.n; ++i) ref.phases[static_cast<std::size_t>(i)] = sc.names[static_cast<std::size_t>(i)];
+        for (int i = 1; i <= sc.n; ++i) ref.phases[i] = sc.names[i];
         ref.nphases = sc.n;
         return;
     }
@@ -58,14 +58,14 @@ double mcfuncvalue(const McFunc& f)
 {
     double v = f.base;
     for (int i = 1; i <= f.nterms; ++i)
-        v += f.coef[static_cast<std::size_t>(i)] * mcs.mcranges[static_cast<std::size_t>(f.range[static_cast<std::size_t>(i)])].value;
+        v += f.coef[i] * mcs.mcranges[f.range[static_cast<std::size_t>(i)]].value;
     return v;
 }
 
 int findrange(const std::string& name)
 {
     for (int k = 1; k <= mcs.nmcrange; ++k)
-        if (mcs.mcranges[static_cast<std::size_t>(k)].name == name) return k;
+        if (mcs.mcranges[k].name == name) return k;
     return 0;
 }
 
@@ -79,7 +79,7 @@ std::vector<double> mcreals(const ScriptLine& l, int after, int count, const std
 
 void echomcitem(int k)
 {
-    const McItem& it = mcs.mcitems[static_cast<std::size_t>(k)];
+    const McItem& it = mcs.mcitems[k];
     if (k == 1) putstr(1, "mc info", 1, msol);
     std::string line;
     addfield(inttext(k), 2, line);
@@ -100,7 +100,7 @@ void echomcitem(int k)
         addfield(inttext(-it.link), 2, line);
     } else if (it.link > 0) {
         addfield(" r ", 0, line);
-        addfield(mcs.mcranges[static_cast<std::size_t>(it.link)].name, 0, line);
+        addfield(mcs.mcranges[it.link].name, 0, line);
     }
     putstr(0, line, 1, msol);
 }
@@ -109,7 +109,7 @@ void addrefnames(const McRef& ref, std::string& line)
 {
     addfield(ref.phases[1], 7, line);
     if (ref.nphases >= 2) addfield("     and also ", 0, line);
-    for (int i = 2; i <= ref.nphases; ++i) addfield(ref.phases[static_cast<std::size_t>(i)], 7, line);
+    for (int i = 2; i <= ref.nphases; ++i) addfield(ref.phases[i], 7, line);
     addfield(inttext(ref.kind), 3, line);
     addfield(inttext(ref.paramindex), 3, line);
     addfield(inttext(ref.coef), 3, line);
@@ -117,7 +117,7 @@ void addrefnames(const McRef& ref, std::string& line)
 
 void echomccorr(int k)
 {
-    const McCorr& c = mcs.mccorrs[static_cast<std::size_t>(k)];
+    const McCorr& c = mcs.mccorrs[k];
     if (k == 1) {
         putstr(0, "", 1, mscreen);
         putstr(0, "mc correlations", 1, mscreen);
@@ -160,8 +160,8 @@ void kwmcrange(ScriptLine& l)
     const int k = m.nmcrange == -1 ? 1 : m.nmcrange + 1;
     if (k > maxmcrange) mcfatal("too many mcrange");
     m.nmcrange = k;
-    m.mcranges.resize(static_cast<std::size_t>(k) + 1);
-    m.mcranges[static_cast<std::size_t>(k)] = McRange{scriptinfo.infotext[1], v[1], v[2]};
+    m.mcranges.resize(k + 1);
+    m.mcranges[k] = McRange{scriptinfo.infotext[1], v[1], v[2]};
 }
 
 void kwmcfunc(ScriptLine& l)
@@ -173,18 +173,18 @@ void kwmcfunc(ScriptLine& l)
     if (k > maxmcfunc) mcfatal("too many mcfunc");
     if (std::fabs(v[2]) >= 32767.0 || std::trunc(v[2]) > maxmcterms) mcfatal("too many terms in mcfunc");
     m.nmcfunc = k;
-    m.mcfuncs.resize(static_cast<std::size_t>(k) + 1);
-    McFunc& f = m.mcfuncs[static_cast<std::size_t>(k)];
+    m.mcfuncs.resize(k + 1);
+    McFunc& f = m.mcfuncs[k];
     f = McFunc{};
     f.name = scriptinfo.infotext[1];
     f.base = v[1];
     f.nterms = static_cast<int>(std::trunc(v[2]));
     int pos = l.used + 3;
     for (int i = 1; i <= f.nterms; ++i) {
-        f.coef[static_cast<std::size_t>(i)] = mcreals(l, pos, 1, "wrong mcfunc info (2)")[1];
+        f.coef[i] = mcreals(l, pos, 1, "wrong mcfunc info (2)")[1];
         const int r = pos + 2 <= l.words.n ? findrange(l.words[pos + 2]) : 0;
         if (r == 0) mcfatal("wrong mcfunc info (3)");
-        f.range[static_cast<std::size_t>(i)] = r;
+        f.range[i] = r;
         pos += 2;
     }
 }
@@ -197,8 +197,8 @@ void kwmc(ScriptLine& l)
         const int k = m.nmc == -1 ? 1 : m.nmc + 1;
         if (k > maxmc) mcfatal("too many mc");
         m.nmc = k;
-        m.mcitems.resize(static_cast<std::size_t>(k) + 1);
-        McItem& it = m.mcitems[static_cast<std::size_t>(k)];
+        m.mcitems.resize(k + 1);
+        McItem& it = m.mcitems[k];
         it = McItem{};
         mcphases(si.infotext[1], it.ref);
         mcvarword(si.infotext[2], it.ref, "in mc, abc", "in mc, mcvarname");
@@ -214,22 +214,22 @@ void kwmc(ScriptLine& l)
                 if (m.nmcfunc < 1) mcfatal("in mc, no mcfunc");
                 int f = 0;
                 for (int i = 1; i <= m.nmcfunc && f == 0; ++i)
-                    if (m.mcfuncs[static_cast<std::size_t>(i)].name == si.infotext[2]) f = i;
+                    if (m.mcfuncs[i].name == si.infotext[2]) f = i;
                 if (f == 0) mcfatal("in mc, no match with mcfunc");
-                it.value = mcfuncvalue(m.mcfuncs[static_cast<std::size_t>(f)]);
+                it.value = mcfuncvalue(m.mcfuncs[f]);
                 it.link = -f;
                 it.relation = -2;
             } else if (relation == '=') {
                 if (m.nmcrange < 1) mcfatal("in mc, no mcrange");
                 const int r = findrange(rest);
                 if (r == 0) mcfatal("in mc, no match with mcrange");
-                it.value = m.mcranges[static_cast<std::size_t>(r)].value;
+                it.value = m.mcranges[r].value;
                 it.link = r;
             } else {
                 mcfatal("in mc, bad range info");
             }
         }
-        if (it.ref.kind == 3) it.dqf[static_cast<std::size_t>(it.ref.coef)] = it.value;
+        if (it.ref.kind == 3) it.dqf[it.ref.coef] = it.value;
         echomcitem(k);
     }
     scriptset.mc = 0;
@@ -244,8 +244,8 @@ void kwmccorr(ScriptLine& l)
     const int k = m.nmccorr == -1 ? 1 : m.nmccorr + 1;
     if (k > maxmccorr) mcfatal("too many correlations");
     m.nmccorr = k;
-    m.mccorrs.resize(static_cast<std::size_t>(k) + 1);
-    McCorr& c = m.mccorrs[static_cast<std::size_t>(k)];
+    m.mccorrs.resize(k + 1);
+    McCorr& c = m.mccorrs[k];
     c = McCorr{};
     c.named = !(si.infokind[3] == 2 || si.infotext[3] == "0");
     double corr;
@@ -324,7 +324,7 @@ void kwfract(ScriptLine& l)
                        mscreen);
                 ok = false;
             } else {
-                fr.addedcomp = t.rbi[static_cast<std::size_t>(t.nrbi)].comp;
+                fr.addedcomp = t.rbi[t.nrbi].comp;
                 --t.nrbi;
             }
         }

@@ -9,7 +9,7 @@ namespace script {
 namespace {
 
 // The excess and to-zero lists: "none", "no" or nothing mean no such phases.
-void readexcesslist(ScriptLine& l, int& sw, int& count, std::array<std::string, maxexcess + 1>& names)
+void readexcesslist(ScriptLine& l, int& sw, int& count, runio::Arr<std::string, maxexcess + 1>& names)
 {
     const ScriptInfo& si = scriptinfo;
     if (sw == 1 || si.ninfo == 0 || si.infotext[1] == "none") {
@@ -98,8 +98,8 @@ void kwrgb(ScriptLine& l)
             t.nrgb = 0;
         } else {
             t.nrgb = k;
-            t.rgb.resize(static_cast<std::size_t>(k) + 1);
-            RgbEntry& e = t.rgb[static_cast<std::size_t>(k)];
+            t.rgb.resize(k + 1);
+            RgbEntry& e = t.rgb[k];
             e.name = si.infotext[1];
             for (int c = 1; c <= 3; ++c) {
                 int v;
@@ -108,15 +108,15 @@ void kwrgb(ScriptLine& l)
                     t.nrgb = 0;
                     break;
                 }
-                e.value[static_cast<std::size_t>(c)] = v;
+                e.value[c] = v;
             }
         }
     }
     if (t.nrgb > 0) {
-        const RgbEntry& e = t.rgb[static_cast<std::size_t>(t.nrgb)];
+        const RgbEntry& e = t.rgb[t.nrgb];
         std::string line = "rgb = " + inttext(t.nrgb) + ") ";
         addfield(e.name, 5, line);
-        for (int c = 1; c <= 3; ++c) addfield(inttext(e.value[static_cast<std::size_t>(c)]), 4, line);
+        for (int c = 1; c <= 3; ++c) addfield(inttext(e.value[c]), 4, line);
         putstr(0, line, 1, mscreen);
     } else if (t.nrgb == 0) {
         putstr(0, "rgb = -", 1, mscreen);
@@ -155,7 +155,7 @@ void kwxyzguess(ScriptLine& l)
         const int k = t.nxyzguess < 0 ? 1 : t.nxyzguess + 1;
         if (k > maxxyzguess) bomb("reading scripts", "too many xyzguess", 0);
         t.nxyzguess = k;
-        XyzGuess& g = t.xyzguesses[static_cast<std::size_t>(k)];
+        XyzGuess& g = t.xyzguesses[k];
         g = XyzGuess{si.infotext[1], v, 0.0, 0.0, 1.0};
         double a, b;
         if (si.ninfo >= 4 && si.infotext[3] == "sd") {
@@ -186,7 +186,7 @@ void kwmodeguess(ScriptLine& l)
         const int k = t.nmodeguess < 0 ? 1 : t.nmodeguess + 1;
         if (k > maxmodeguess) bomb("reading scripts", "too many modeguess", 0);
         t.nmodeguess = k;
-        t.modeguesses[static_cast<std::size_t>(k)] = ModeGuess{si.infotext[1], v};
+        t.modeguesses[k] = ModeGuess{si.infotext[1], v};
     }
     if (s.modeguesssw == 1) t.nmodeguess = 0;
 }

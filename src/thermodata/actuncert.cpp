@@ -26,10 +26,9 @@ void defaultsda()
 {
     const bool usedefaults = runio::scriptset.usedefsda != 1;
     for (int k = 1; k <= ems.nem; ++k) {
-        const auto kk = static_cast<std::size_t>(k);
-        const float a = static_cast<float>(ems.act[kk]);
-        float d = static_cast<float>(ems.sdact[kk]);
-        const int n = ems.emcode[kk] == 0 ? 1 : ems.emcode[kk];
+        const float a = static_cast<float>(ems.act[k]);
+        float d = static_cast<float>(ems.sdact[k]);
+        const int n = ems.emcode[k] == 0 ? 1 : ems.emcode[k];
         if (d < 0.0f) d = 0.0f;
         if (usedefaults) {
             if (a == 1.0f) {
@@ -46,7 +45,7 @@ void defaultsda()
                 if (d < u) d = u;
             }
         }
-        ems.sdact[kk] = d;
+        ems.sdact[k] = d;
     }
 }
 

@@ -18,46 +18,44 @@ namespace {
 using runio::bomb;
 using runio::oxtable;
 
-const runio::Oxide& oxide(int entry) { return oxtable[static_cast<std::size_t>(entry)]; }
+const runio::Oxide& oxide(int entry) { return oxtable[entry]; }
 
 // Amounts of each component (row) in each working end-member (column),
 // before they are made whole numbers.
-std::array<std::array<double, maxem + 1>, maxcomp + 1> wmat;
+runio::Arr<runio::Arr<double, maxem + 1>, maxcomp + 1> wmat;
 
-std::string emlabel(int k) { return runio::trim(ems.emname[static_cast<std::size_t>(k)]); }
+std::string emlabel(int k) { return runio::trim(ems.emname[k]); }
 
 // Moles of element into moles of oxide, and the oxygen the formula holds
 // beyond its oxides. Several oxygen pairs are one amount of oxygen: they are
 // summed into the last of them.
 double oxidise(int k, bool& appended)
 {
-    const auto kk = static_cast<std::size_t>(k);
-    auto& code = ems.emcompcode[kk];
-    auto& amt = ems.emcompamt[kk];
-    const int n = ems.emncomp[kk];
+    auto& code = ems.emcompcode[k];
+    auto& amt = ems.emcompamt[k];
+    const int n = ems.emncomp[k];
     int p = 0;
     double oxygen = 0.0;
     for (int j = 1; j <= n; ++j) {
-        if (code[static_cast<std::size_t>(j)] != oxygenentry) continue;
-        oxygen += amt[static_cast<std::size_t>(j)];
-        if (p != 0) amt[static_cast<std::size_t>(p)] = 0.0;
+        if (code[j] != oxygenentry) continue;
+        oxygen += amt[j];
+        if (p != 0) amt[p] = 0.0;
         p = j;
     }
     float e = static_cast<float>(oxygen);
     for (int j = 1; j <= n; ++j) {
-        const auto jj = static_cast<std::size_t>(j);
-        if (code[jj] == oxygenentry) continue;
-        amt[jj] /= oxide(code[jj]).oxcations;
-        e = static_cast<float>(e - amt[jj] * oxide(code[jj]).oxoxygens);
+        if (code[j] == oxygenentry) continue;
+        amt[j] /= oxide(code[j]).oxcations;
+        e = static_cast<float>(e - amt[j] * oxide(code[j]).oxoxygens);
     }
     appended = p == 0;
     if (p != 0) {
-        amt[static_cast<std::size_t>(p)] = e;
+        amt[p] = e;
     } else {
         // There is always room: a stored formula has one place more than the file may fill.
-        ems.emncomp[kk] = n + 1;
-        code[static_cast<std::size_t>(n + 1)] = oxygenentry;
-        amt[static_cast<std::size_t>(n + 1)] = e;
+        ems.emncomp[k] = n + 1;
+        code[n + 1] = oxygenentry;
+        amt[n + 1] = e;
     }
     return e;
 }
@@ -68,11 +66,11 @@ double oxidise(int k, bool& appended)
 void checkrowfits(int i, const std::string& compnm)
 {
     const int nem = ems.nem;
-    const auto& row = wmat[static_cast<std::size_t>(i)];
+    const auto& row = wmat[i];
     long long mult = 1;
     for (int k = 1; k <= nem; ++k) {
         long long p, q;
-        runio::real2rational(p, q, row[static_cast<std::size_t>(k)]);
+        runio::real2rational(p, q, row[k]);
         if (q <= 2147483647LL && std::llabs(p) > static_cast<long long>(maxcint) * q)
             bomb("makeoxides", "the amount of " + compnm + " in " + emlabel(k) + " is too large for the composition matrix (max = 32767)", 0);
         long long a = mult, b = q;
@@ -88,7 +86,7 @@ void checkrowfits(int i, const std::string& compnm)
     }
     for (int k = 1; k <= nem; ++k) {
         long long p, q;
-        runio::real2rational(p, q, row[static_cast<std::size_t>(k)]);
+        runio::real2rational(p, q, row[k]);
         if (std::llabs(mult / q * p) > maxcint)
             bomb("makeoxides", "the amount of " + compnm + " in " + emlabel(k) + " times the multiplier " +
                                    runio::inttext(mult) + " of " + compnm + " does not fit the composition matrix (max = 32767)", 0);
@@ -113,11 +111,11 @@ void dropcomponent(int i)
 {
     const int nem = ems.nem;
     for (int j = i; j < comps.ncomp; ++j) {
-        const auto a = static_cast<std::size_t>(j), b = static_cast<std::size_t>(j + 1);
+        const auto a = j, b = j + 1;
         comps.compname[a] = comps.compname[b];
         comps.compmult[a] = comps.compmult[b];
         comps.compatoms[a] = comps.compatoms[b];
-        for (int k = 1; k <= nem; ++k) comps.c[a][static_cast<std::size_t>(k)] = comps.c[b][static_cast<std::size_t>(k)];
+        for (int k = 1; k <= nem; ++k) comps.c[a][k] = comps.c[b][k];
     }
     --comps.ncomp;
     --comps.ncomp0;
@@ -127,8 +125,8 @@ void dropendmember(int k)
 {
     const int nem = ems.nem;
     for (int m = k; m < nem; ++m) {
-        const auto a = static_cast<std::size_t>(m), b = static_cast<std::size_t>(m + 1);
-        for (int i = 1; i <= maxcomp; ++i) comps.c[static_cast<std::size_t>(i)][a] = comps.c[static_cast<std::size_t>(i)][b];
+        const auto a = m, b = m + 1;
+        for (int i = 1; i <= maxcomp; ++i) comps.c[i][a] = comps.c[i][b];
         ems.emname[a] = ems.emname[b];
         ems.emdsname[a] = ems.emdsname[b];
         ems.act[a] = ems.act[b];
@@ -144,7 +142,7 @@ void dropendmember(int k)
             ems.covat(p, q) = ems.covat(pp, qq);
         }
     }
-    ems.emname[static_cast<std::size_t>(nem)].clear();
+    ems.emname[nem].clear();
     --ems.nem;
     --comps.nemr;
 }
@@ -155,12 +153,12 @@ void makeoxides()
 {
     const int nem = ems.nem;
     const bool mode4 = runio::run.calcmode == 4;
-    for (int i = 1; i <= maxcomp; ++i) comps.compmult[static_cast<std::size_t>(i)] = 1;
+    for (int i = 1; i <= maxcomp; ++i) comps.compmult[i] = 1;
 
     bool hasoxygen = false;
     for (int k = 1; k <= nem; ++k)
-        for (int j = 1; j <= ems.emncomp[static_cast<std::size_t>(k)]; ++j)
-            if (ems.emcompcode[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)] == oxygenentry) hasoxygen = true;
+        for (int j = 1; j <= ems.emncomp[k]; ++j)
+            if (ems.emcompcode[k][j] == oxygenentry) hasoxygen = true;
 
     bool oxneeded = false;
     if (hasoxygen) {
@@ -174,59 +172,57 @@ void makeoxides()
     const bool dropoxygen = hasoxygen && !oxneeded;
 
     // Component of each table entry (0 when it is none).
-    std::array<int, maxcomp + 1> compof{};
-    std::array<int, maxcomp + 1> entryof{};
+    runio::Arr<int, maxcomp + 1> compof{};
+    runio::Arr<int, maxcomp + 1> entryof{};
     if (mode4) {
-        for (int r = 1; r <= maxcomp; ++r) compof[static_cast<std::size_t>(r)] = entryof[static_cast<std::size_t>(r)] = r;
+        for (int r = 1; r <= maxcomp; ++r) compof[r] = entryof[r] = r;
         comps.ncomp = maxcomp;
     } else {
-        std::array<bool, maxcomp + 1> present{};
+        runio::Arr<bool, maxcomp + 1> present{};
         for (int k = 1; k <= nem; ++k)
-            for (int j = 1; j <= ems.emncomp[static_cast<std::size_t>(k)]; ++j)
-                present[static_cast<std::size_t>(ems.emcompcode[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)])] = true;
+            for (int j = 1; j <= ems.emncomp[k]; ++j)
+                present[ems.emcompcode[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)]] = true;
         if (dropoxygen) present[oxygenentry] = false;
         int n = 0;
         for (int order = 1; order <= runio::noxides; ++order) {
             for (int r = 1; r <= runio::noxides; ++r) {
-                if (oxide(r).oxorder != order || !present[static_cast<std::size_t>(r)]) continue;
+                if (oxide(r).oxorder != order || !present[r]) continue;
                 ++n;
-                compof[static_cast<std::size_t>(r)] = n;
-                entryof[static_cast<std::size_t>(n)] = r;
+                compof[r] = n;
+                entryof[n] = r;
             }
         }
         comps.ncomp = n;
     }
 
-    for (int i = 1; i <= maxcomp; ++i) wmat[static_cast<std::size_t>(i)].fill(0.0);
+    for (int i = 1; i <= maxcomp; ++i) wmat[i].fill(0.0);
     for (int k = 1; k <= nem; ++k) {
-        const auto kk = static_cast<std::size_t>(k);
-        for (int j = 1; j <= ems.emncomp[kk]; ++j) {
-            const int code = ems.emcompcode[kk][static_cast<std::size_t>(j)];
+        for (int j = 1; j <= ems.emncomp[k]; ++j) {
+            const int code = ems.emcompcode[k][j];
             if (code == oxygenentry && dropoxygen) continue;
             // Two pairs of one element are one amount of it.
-            wmat[static_cast<std::size_t>(compof[static_cast<std::size_t>(code)])][kk] += ems.emcompamt[kk][static_cast<std::size_t>(j)];
+            wmat[compof[static_cast<std::size_t>(code)]][k] += ems.emcompamt[k][j];
         }
     }
 
     for (int i = 1; i <= comps.ncomp; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
-        const int r = entryof[ii];
+        const int r = entryof[i];
         // In the lists of mode 4 the oxygen row keeps its name "O" even when
         // no end-member leaves oxygen over; its amounts are then all 0.
-        comps.compname[ii] = hasoxygen ? oxide(r).oxname : oxide(r).elname;
-        checkrowfits(i, comps.compname[ii]);
+        comps.compname[i] = hasoxygen ? oxide(r).oxname : oxide(r).elname;
+        checkrowfits(i, comps.compname[i]);
         std::int32_t mult = 1;
-        runio::intvector(wmat[ii].data(), nem, mult);
-        comps.compmult[ii] = mult;
+        runio::intvector(wmat[i].data(), nem, mult);
+        comps.compmult[i] = mult;
         for (int k = 1; k <= nem; ++k)
-            comps.c[ii][static_cast<std::size_t>(k)] = static_cast<int>(std::nearbyint(wmat[ii][static_cast<std::size_t>(k)]));
+            comps.c[i][k] = static_cast<int>(std::nearbyint(wmat[i][k]));
     }
 
     comps.ncomp0 = comps.ncomp;
     comps.nemr = nem;
     comps.nexcess = 0;
     for (int i = 1; i <= comps.ncomp; ++i)
-        comps.compatoms[static_cast<std::size_t>(i)] = atomsof(compentry(comps.compname[static_cast<std::size_t>(i)]));
+        comps.compatoms[i] = atomsof(compentry(comps.compname[i]));
 }
 
 void countcomp()
@@ -234,27 +230,26 @@ void countcomp()
     using axmodels::ph;
     if (ds.dsold) {
         for (int i = 1; i <= comps.ncomp; ++i)
-            if (comps.compname[static_cast<std::size_t>(i)] == "SO2") bomb("countcomp", "sulphur verboten", 1);
+            if (comps.compname[i] == "SO2") bomb("countcomp", "sulphur verboten", 1);
     }
-    std::array<double, maxcomp + 1> a{};
+    runio::Arr<double, maxcomp + 1> a{};
     for (int i = 1; i <= comps.ncomp; ++i)
-        a[static_cast<std::size_t>(i)] = atomsof(compentry(comps.compname[static_cast<std::size_t>(i)]));
+        a[i] = atomsof(compentry(comps.compname[i]));
     // Formula size in oxides and in atoms; comp holds amounts times compmult.
-    auto sums = [&](const std::array<int, maxcomp + 1>& comp, double& sox, double& sat) {
+    auto sums = [&](const runio::Arr<int, maxcomp + 1>& comp, double& sox, double& sat) {
         sox = 0.0;
         sat = 0.0;
         for (int i = 1; i <= comps.ncomp; ++i) {
-            const auto ii = static_cast<std::size_t>(i);
-            const double x = comp[ii] / static_cast<double>(comps.compmult[ii]);
+            const double x = comp[i] / static_cast<double>(comps.compmult[i]);
             sox += x;
-            sat += x * a[ii];
+            sat += x * a[i];
         }
     };
     const bool oxunits = runio::scriptset.compasoxides;
     for (int p = 1; p <= ph.nss; ++p) {
-        axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(p)];
+        axmodels::SolPhase& s = ph.prec1[p];
         for (int e = 1; e <= s.n; ++e) {
-            axmodels::EmRec& em = s.em[static_cast<std::size_t>(e)];
+            axmodels::EmRec& em = s.em[e];
             double sox, sat;
             sums(em.comp, sox, sat);
             em.oxsum = oxunits ? sox : sat;
@@ -262,7 +257,7 @@ void countcomp()
         }
     }
     for (int p = 1; p <= ph.npure; ++p) {
-        axmodels::PurePhase& pp = ph.prec0[static_cast<std::size_t>(p)];
+        axmodels::PurePhase& pp = ph.prec0[p];
         double sox, sat;
         sums(pp.comp, sox, sat);
         pp.oxsum = oxunits ? sox : sat;
@@ -279,7 +274,7 @@ void clean()
         for (int i = comps.ncomp; i >= 1; --i) {
             int count = 0, last = 0;
             for (int k = 1; k <= ems.nem && count <= 1; ++k) {
-                if (comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)] != 0) {
+                if (comps.c[i][k] != 0) {
                     ++count;
                     last = k;
                 }
@@ -288,7 +283,7 @@ void clean()
                 dropcomponent(i);
                 removed = true;
             } else if (count == 1) {
-                runio::putstr(first ? 1 : 0, ems.emname[static_cast<std::size_t>(last)] + " excluded", 1, runio::msl);
+                runio::putstr(first ? 1 : 0, ems.emname[last] + " excluded", 1, runio::msl);
                 first = false;
                 dropcomponent(i);
                 dropendmember(last);

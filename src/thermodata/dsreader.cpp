@@ -16,10 +16,10 @@ using runio::bomb;
 // Which working end-members each dataset end-member serves: rebuilt at the
 // start of stages 2 and 3 by makep and read only inside that stage.
 struct DsMap {
-    std::array<int, maxem + 1> filepos{};                      // per working end-member
-    std::array<bool, maxntp + 1> selected{};                   // per dataset end-member
-    std::array<int, maxntp + 1> ncopies{};
-    std::array<std::array<int, maxcopies + 1>, maxntp + 1> wpos{};
+    runio::Arr<int, maxem + 1> filepos{};                      // per working end-member
+    runio::Arr<bool, maxntp + 1> selected{};                   // per dataset end-member
+    runio::Arr<int, maxntp + 1> ncopies{};
+    runio::Arr<runio::Arr<int, maxcopies + 1>, maxntp + 1> wpos{};
 };
 DsMap dsmap;
 
@@ -32,7 +32,7 @@ ReadPlace place;
 
 std::string quotedfile() { return "\"" + ds.dsfilename + "\""; }
 
-std::string dsname(int i) { return runio::trim(ds.dsemname[static_cast<std::size_t>(i)]); }
+std::string dsname(int i) { return runio::trim(ds.dsemname[i]); }
 
 [[noreturn]] void truncated(const std::string& item)
 {
@@ -105,7 +105,7 @@ std::string reademname()
         // step with the count of the first line.
         if (ch == '\n')
             bomb(place.where, "no name where the " + place.who + " should start in " + quotedfile(), 0);
-        name[static_cast<std::size_t>(n++)] = static_cast<char>(ch);
+        name[n++] = static_cast<char>(ch);
         if (n == dsnamelen) break;
     }
     return name;
@@ -160,10 +160,10 @@ void readthermo()
     startrecords();
     for (int i = 1; i <= ds.ndsem; ++i) {
         place.who = "record " + runio::inttext(i);
-        ds.dsemname[static_cast<std::size_t>(i)] = reademname();
+        ds.dsemname[i] = reademname();
         skiplines(recordlines());
     }
-    for (int i = ds.ndsem + 1; i <= maxntp; ++i) ds.dsemname[static_cast<std::size_t>(i)].clear();
+    for (int i = ds.ndsem + 1; i <= maxntp; ++i) ds.dsemname[i].clear();
 
     place.who = "covariance block";
     readreal("check value");
@@ -185,30 +185,29 @@ void makep()
 {
     const int nem = ems.nem;
     for (int k = 1; k <= nem; ++k) {
-        const std::string& nm = ems.emname[static_cast<std::size_t>(k)];
+        const std::string& nm = ems.emname[k];
         int i;
         if (!findem(nm, i)) bomb("makep", "stuff up : unrecognised name : " + nm, 0);
-        dsmap.filepos[static_cast<std::size_t>(k)] = i;
+        dsmap.filepos[k] = i;
     }
     dsmap.selected.fill(false);
     dsmap.ncopies.fill(0);
     for (int k = 1; k <= nem; ++k) {
-        const auto i = static_cast<std::size_t>(dsmap.filepos[static_cast<std::size_t>(k)]);
+        const auto i = dsmap.filepos[static_cast<std::size_t>(k)];
         if (dsmap.ncopies[i] == maxcopies)
             bomb("makep", "end-member " + dsname(static_cast<int>(i)) + " of " + quotedfile() +
                               " is wanted at more than 4 places of one calculation (max = 4)", 0);
         dsmap.selected[i] = true;
-        dsmap.wpos[i][static_cast<std::size_t>(++dsmap.ncopies[i])] = k;
+        dsmap.wpos[i][++dsmap.ncopies[i]] = k;
     }
 }
 
 // Name, code and formula of dataset end-member i into working position k.
 void readformula(int i, int k)
 {
-    const auto kk = static_cast<std::size_t>(k);
     place.who = "end-member " + dsname(i);
     reademname();
-    ems.emcode[kk] = readint("code");
+    ems.emcode[k] = readint("code");
     int npairs = 0;
     double atoms = 0.0;
     for (;;) {
@@ -223,17 +222,17 @@ void readformula(int i, int k)
                                   quotedfile() + " (max = 8)", 0);
         const double amount = readreal("amount of element " + runio::inttext(code));
         ++npairs;
-        ems.emcompcode[kk][static_cast<std::size_t>(npairs)] = code;
-        ems.emcompamt[kk][static_cast<std::size_t>(npairs)] = amount;
+        ems.emcompcode[k][npairs] = code;
+        ems.emcompamt[k][npairs] = amount;
         atoms += amount;
     }
-    ems.emncomp[kk] = npairs;
-    ems.ematoms[kk] = atoms;
+    ems.emncomp[k] = npairs;
+    ems.ematoms[k] = atoms;
 }
 
 void copyformula(int from, int to)
 {
-    const auto f = static_cast<std::size_t>(from), t = static_cast<std::size_t>(to);
+    const auto f = from, t = to;
     ems.emcode[t] = ems.emcode[f];
     ems.emncomp[t] = ems.emncomp[f];
     ems.ematoms[t] = ems.ematoms[f];
@@ -247,11 +246,10 @@ void readdscomps()
     place.where = "readdscomps";
     startrecords();
     for (int i = 1; i <= ds.ndsem; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
-        if (dsmap.selected[ii]) {
-            const int k = dsmap.wpos[ii][1];
+        if (dsmap.selected[i]) {
+            const int k = dsmap.wpos[i][1];
             readformula(i, k);
-            for (int m = 2; m <= dsmap.ncopies[ii]; ++m) copyformula(k, dsmap.wpos[ii][static_cast<std::size_t>(m)]);
+            for (int m = 2; m <= dsmap.ncopies[i]; ++m) copyformula(k, dsmap.wpos[i][m]);
         }
         skiplines(recordlines());
     }
@@ -280,18 +278,18 @@ double einsteintheta(double s, double atoms)
 // Record values after the formula: the data slots and the flag group.
 void readdata(int i, int k)
 {
-    TdRow& row = ems.td[static_cast<std::size_t>(k)];
+    TdRow& row = ems.td[k];
     static const char* const itemnames[] = {"",       "H",      "S",       "V",        "cp a",       "cp b", "cp c",
                                             "cp d",   "alpha0", "kappa0",  "kappa0'",  "kappa0''",   "value 12"};
     const int nvalues = ds.dsnew ? 11 : 12;
-    for (int s = 1; s <= nvalues; ++s) row[static_cast<std::size_t>(s)] = readreal(itemnames[s]);
+    for (int s = 1; s <= nvalues; ++s) row[s] = readreal(itemnames[s]);
     if (ds.dsnew) {
-        if (isliquid(ds.dsemname[static_cast<std::size_t>(i)])) {
+        if (isliquid(ds.dsemname[i])) {
             row[sTheta] = 0.0;
             row[sDkappadT] = readreal("dkappa0/dT");
         } else {
             row[sDkappadT] = 0.0;
-            row[sTheta] = einsteintheta(row[sS], ems.ematoms[static_cast<std::size_t>(k)]);
+            row[sTheta] = einsteintheta(row[sS], ems.ematoms[k]);
         }
     } else {
         row[sDkappadT] = row[12];
@@ -322,7 +320,7 @@ void readdata(int i, int k)
     row[sSmax] = -1.0;
     row[sVmax] = -1.0;
     row[sAq] = 0.0;
-    for (int s = sBWdH; s <= sBWn; ++s) row[static_cast<std::size_t>(s)] = 0.0;
+    for (int s = sBWdH; s <= sBWn; ++s) row[s] = 0.0;
     row[sBWfac] = 1.0;
     if (flag < 0) {
         row[sAq] = readreal("aqueous term");
@@ -333,7 +331,7 @@ void readdata(int i, int k)
         row[sVmax] = readreal("Landau Vmax");
     } else if (flag == 2) {
         static const char* const bwnames[] = {"dH", "dHv", "W", "Wv", "n", "fac"};
-        for (int s = sBWdH; s <= sBWfac; ++s) row[static_cast<std::size_t>(s)] = readreal(bwnames[s - sBWdH]);
+        for (int s = sBWdH; s <= sBWfac; ++s) row[s] = readreal(bwnames[s - sBWdH]);
     }
 }
 
@@ -345,18 +343,17 @@ void readthermopars()
     for (std::size_t k = 0; k < ems.td.size(); ++k) ems.td[k].fill(0.0);
     ems.emdsname.fill(std::string());
     for (int i = 1; i <= ds.ndsem; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
-        if (!dsmap.selected[ii]) {
+        if (!dsmap.selected[i]) {
             skiplines(recordlines());
             continue;
         }
-        const int k = dsmap.wpos[ii][1];
+        const int k = dsmap.wpos[i][1];
         readformula(i, k);
         readdata(i, k);
-        for (int m = 2; m <= dsmap.ncopies[ii]; ++m) {
-            const int other = dsmap.wpos[ii][static_cast<std::size_t>(m)];
+        for (int m = 2; m <= dsmap.ncopies[i]; ++m) {
+            const int other = dsmap.wpos[i][m];
             copyformula(k, other);
-            ems.td[static_cast<std::size_t>(other)] = ems.td[static_cast<std::size_t>(k)];
+            ems.td[other] = ems.td[k];
         }
         runio::skipline(ds.dsfile);
     }
@@ -370,17 +367,15 @@ void readcovariance()
     place.who = "covariance block";
     readreal("check value");
     for (int i = 1; i <= ds.ndsem; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
         place.who = "covariance row of " + dsname(i);
         for (int j = i; j <= ds.ndsem; ++j) {
             const double v = readreal("entry with " + dsname(j));
-            const auto jj = static_cast<std::size_t>(j);
-            if (!dsmap.selected[ii] || !dsmap.selected[jj]) continue;
+            if (!dsmap.selected[i] || !dsmap.selected[j]) continue;
             const double v32 = static_cast<double>(static_cast<float>(v));
-            for (int a = 1; a <= dsmap.ncopies[ii]; ++a) {
-                for (int b = 1; b <= dsmap.ncopies[jj]; ++b) {
-                    const int p = dsmap.wpos[ii][static_cast<std::size_t>(a)];
-                    const int q = dsmap.wpos[jj][static_cast<std::size_t>(b)];
+            for (int a = 1; a <= dsmap.ncopies[i]; ++a) {
+                for (int b = 1; b <= dsmap.ncopies[j]; ++b) {
+                    const int p = dsmap.wpos[i][a];
+                    const int q = dsmap.wpos[j][b];
                     ems.covat(p, q) = v32;
                     ems.covat(q, p) = v32;
                 }
@@ -395,7 +390,7 @@ void readcovariance()
 bool findem(const std::string& name, int& i)
 {
     for (int k = 1; k <= ds.ndsem; ++k) {
-        std::string a = name, b = ds.dsemname[static_cast<std::size_t>(k)];
+        std::string a = name, b = ds.dsemname[k];
         if (runio::sameword(a, b)) {
             i = k;
             return true;

@@ -27,7 +27,7 @@ struct Candidates {
 
 void addrecipe(Candidates& cands, const axmodels::MakeRecipe& make, int step)
 {
-    for (int j = 1; j <= make.count; ++j) cands.add(make.cname[static_cast<std::size_t>(j)], step);
+    for (int j = 1; j <= make.count; ++j) cands.add(make.cname[j], step);
 }
 
 }  // namespace
@@ -40,21 +40,21 @@ void makename(const DropList& drop)
 
     int kept = 0;
     for (int i = 1; i <= ph.nss; ++i) {
-        if (drop[static_cast<std::size_t>(i)] != 0) continue;
+        if (drop[i] != 0) continue;
         ++kept;
-        if (kept != i) ph.prec1[static_cast<std::size_t>(kept)] = std::move(ph.prec1[static_cast<std::size_t>(i)]);
-        const axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(kept)];
+        if (kept != i) ph.prec1[kept] = std::move(ph.prec1[i]);
+        const axmodels::SolPhase& s = ph.prec1[kept];
         for (int e = 1; e <= s.n; ++e)
-            if (s.em[static_cast<std::size_t>(e)].make.count == 0) cands.add(s.em[static_cast<std::size_t>(e)].name, 1);
+            if (s.em[e].make.count == 0) cands.add(s.em[e].name, 1);
     }
     const int nsskept = kept;
 
     kept = 0;
     for (int i = 1; i <= ph.npure; ++i) {
-        if (drop[static_cast<std::size_t>(ph.nss + i)] != 0) continue;
+        if (drop[ph.nss + i] != 0) continue;
         ++kept;
-        if (kept != i) ph.prec0[static_cast<std::size_t>(kept)] = ph.prec0[static_cast<std::size_t>(i)];
-        const axmodels::PurePhase& p = ph.prec0[static_cast<std::size_t>(kept)];
+        if (kept != i) ph.prec0[kept] = ph.prec0[i];
+        const axmodels::PurePhase& p = ph.prec0[kept];
         if (p.make.count == 0) cands.add(p.emname, 2);
     }
     ph.nss = nsskept;
@@ -62,10 +62,10 @@ void makename(const DropList& drop)
     ph.nph = ph.nss + ph.npure;
 
     for (int i = 1; i <= ph.nss; ++i) {
-        const axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(i)];
-        for (int e = 1; e <= s.n; ++e) addrecipe(cands, s.em[static_cast<std::size_t>(e)].make, 3);
+        const axmodels::SolPhase& s = ph.prec1[i];
+        for (int e = 1; e <= s.n; ++e) addrecipe(cands, s.em[e].make, 3);
     }
-    for (int i = 1; i <= ph.npure; ++i) addrecipe(cands, ph.prec0[static_cast<std::size_t>(i)].make, 4);
+    for (int i = 1; i <= ph.npure; ++i) addrecipe(cands, ph.prec0[i].make, 4);
 
     // The first occurrence of a name fixes its place; letter case counts.
     int n = 0;
@@ -73,11 +73,11 @@ void makename(const DropList& drop)
         int pos;
         if (runio::posinlist(name, ems.emname.data(), n, pos)) continue;
         if (n == maxem) bomb("makename", "too many end-members", 0);
-        ems.emname[static_cast<std::size_t>(++n)] = name;
+        ems.emname[++n] = name;
     }
     // With no phase kept the list is empty rather than one undefined name.
     ems.nem = n;
-    for (int k = n + 1; k <= maxem; ++k) ems.emname[static_cast<std::size_t>(k)].clear();
+    for (int k = n + 1; k <= maxem; ++k) ems.emname[k].clear();
 }
 
 int emposition(const std::string& name)
@@ -85,7 +85,7 @@ int emposition(const std::string& name)
     int pos;
     ems.emfound = runio::posinlist(name, ems.emname.data(), ems.nem, pos);
     for (int j = 1; j <= ems.nexcl; ++j)
-        if (ems.exclem[static_cast<std::size_t>(j)] == pos) return 0;
+        if (ems.exclem[j] == pos) return 0;
     return pos;
 }
 

@@ -62,7 +62,7 @@ struct PSState {
 
     // Sign changes of the residual on a coarse scan of volume up to limit
     // (cm3), at most three; returns their count.
-    int bracketroots(double limit, std::array<double, 4>& lo, std::array<double, 4>& hi) const
+    int bracketroots(double limit, runio::Arr<double, 4>& lo, runio::Arr<double, 4>& hi) const
     {
         int nint = 0;
         const double step = (limit - scanstart) / scansteps;
@@ -71,8 +71,8 @@ struct PSState {
             const double vb = va + step, fb = funcx(vb);
             if (fa * fb < 0.0) {
                 ++nint;
-                lo[static_cast<std::size_t>(nint)] = va;
-                hi[static_cast<std::size_t>(nint)] = vb;
+                lo[nint] = va;
+                hi[nint] = vb;
             }
             va = vb;
             fa = fb;
@@ -264,7 +264,7 @@ void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, doubl
     const PSState s{pbar, t, c};
     const double limit = v;
 
-    std::array<double, 4> lo{}, hi{};
+    runio::Arr<double, 4> lo{}, hi{};
     const int nint = s.bracketroots(limit, lo, hi);
     if (nint == 0) runio::bomb("sterner-pitzer", "no bracket", 0);
 
@@ -276,7 +276,7 @@ void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, doubl
         // The vapour below the saturation pressure, the liquid above it.
         root = 0.0;
         for (int k = 1; k <= nint; ++k) {
-            const double a = lo[static_cast<std::size_t>(k)], b = hi[static_cast<std::size_t>(k)];
+            const double a = lo[k], b = hi[k];
             const double x = s.bisect(a, b, (a + b) * 1e-6 / 2.0);
             if (k == 1 || (pbar < psat ? x > root : x < root)) root = x;
         }

@@ -45,13 +45,13 @@ struct CsGas {
     std::string_view name;
     double pcrit, tcrit;
 };
-constexpr std::array<CsGas, 5> csgases = {{
+constexpr runio::Arr<CsGas, 5> csgases = {{{
     {"CH4", 0.046, 190.6},
     {"H2", 0.0211, 41.2},
     {"CO", 0.035, 132.9},
     {"H2S", 0.0893, 373.2},
     {"S2", 0.08, 259.6},
-}};
+}}};
 
 // H - TS relative to 298.15 K from cp = a + bT + c/T^2 + d/sqrt(T).
 double cpterm(const TdRow& r, double t)
@@ -265,10 +265,9 @@ double aqueousterm(const TdRow& r, double xco2, double xh2o, double p, double t)
 void gem(int k, double& g, double p, double t)
 {
     const bool fit = runio::run.calcmode == 5;
-    const TdRow& r = ems.td[static_cast<std::size_t>(k)];
-    const auto kk = static_cast<std::size_t>(k);
+    const TdRow& r = ems.td[k];
     const std::string_view name =
-        corename(fit ? ds.dsemname[kk] : (ems.emdsname[kk].empty() ? ems.emname[kk] : ems.emdsname[kk]));
+        corename(fit ? ds.dsemname[k] : (ems.emdsname[k].empty() ? ems.emname[k] : ems.emdsname[k]));
     const bool liquid = !name.empty() && name.back() == 'L';
 
     // An end-member without entropy is a bare enthalpy (a reference species).
@@ -306,7 +305,7 @@ void gem(int k, double& g, double p, double t)
 
 void gemmake(int k, double& g, double p, double t)
 {
-    const TdRow& r = ems.td[static_cast<std::size_t>(k)];
+    const TdRow& r = ems.td[k];
     if (r[sEntry] == 0.0 || !ds.dsnew) {
         gem(k, g, p, t);
         return;
@@ -318,8 +317,8 @@ void gemmake(int k, double& g, double p, double t)
     const axmodels::MakeRecipe& recipe = axmodels::reciperef(phase, entry);
     for (int m = 1; m <= recipe.count; ++m) {
         double gi;
-        gem(recipe.pos[static_cast<std::size_t>(m)], gi, p, t);
-        g += gi * recipe.num[static_cast<std::size_t>(m)] / recipe.divisor;
+        gem(recipe.pos[m], gi, p, t);
+        g += gi * recipe.num[m] / recipe.divisor;
     }
 }
 

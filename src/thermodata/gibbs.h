@@ -48,7 +48,7 @@ void findVs(double p, double t, double dp, double ps, double c0, double c1, doub
 
 // The ten temperature-dependent coefficients (c[1..10]) of the
 // Pitzer-Sterner density equation for H2O or CO2.
-using PSCoefs = std::array<double, 11>;
+using PSCoefs = runio::Arr<double, 11>;
 void psh2ocoefs(double t, PSCoefs& c);
 void psco2coefs(double t, PSCoefs& c);
 // Pressure (bar) of the Pitzer-Sterner equation at molar volume v (cm3/mol).

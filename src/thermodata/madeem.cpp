@@ -33,7 +33,7 @@ struct CalcEm {
     MakeRecipe& make() const { return em != nullptr ? em->make : pp->make; }
     TdRow& slots() const { return em != nullptr ? em->slots : pp->slots; }
     std::vector<double>& covrow() const { return em != nullptr ? em->covrow : pp->covrow; }
-    std::array<int, maxcomp + 1>& comp() const { return em != nullptr ? em->comp : pp->comp; }
+    runio::Arr<int, maxcomp + 1>& comp() const { return em != nullptr ? em->comp : pp->comp; }
     double dqfa() const { return em != nullptr ? em->dqfa : pp->dqfa; }
     double dqfb() const { return em != nullptr ? em->dqfb : pp->dqfb; }
     double dqfc() const { return em != nullptr ? em->dqfc : pp->dqfc; }
@@ -44,15 +44,15 @@ std::vector<CalcEm> calcendmembers()
 {
     std::vector<CalcEm> list(1);
     for (int k = 1; k <= ph.nss; ++k) {
-        axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(k)];
+        axmodels::SolPhase& s = ph.prec1[k];
         for (int e = 1; e <= s.n; ++e) {
             if (static_cast<int>(list.size()) > maxem) bomb("make emc", "too many end-members1", 0);
-            list.push_back({&s.em[static_cast<std::size_t>(e)], nullptr, k, e});
+            list.push_back({&s.em[e], nullptr, k, e});
         }
     }
     for (int p = 1; p <= ph.npure; ++p) {
         if (static_cast<int>(list.size()) > maxem) bomb("make emc", "too many end-members2", 0);
-        list.push_back({nullptr, &ph.prec0[static_cast<std::size_t>(p)], 0, p});
+        list.push_back({nullptr, &ph.prec0[p], 0, p});
     }
     return list;
 }
@@ -69,7 +69,7 @@ int workingposition(const std::string& name)
 int fitamount(long long v, int i, const CalcEm& e)
 {
     if (v > maxcint || v < -maxcint)
-        bomb("make emc", "the amount of " + comps.compname[static_cast<std::size_t>(i)] + " in " + e.name() +
+        bomb("make emc", "the amount of " + comps.compname[i] + " in " + e.name() +
                              " does not fit the composition matrix (max = " + runio::inttext(maxcint) + ")", 0);
     return static_cast<int>(v);
 }
@@ -78,43 +78,41 @@ int fitamount(long long v, int i, const CalcEm& e)
 
 struct MakeTable {
     int ncalc = 0, nssem = 0, nmake = 0;
-    std::array<int, maxem + 1> wpos{};       // working position of a plain end-member, 0 when made
-    std::array<int, maxem + 1> makeof{};     // its entry among the made end-members, 0 when plain
-    std::array<std::array<double, axmodels::maxmakeconst + 1>, maxem + 1> coef{};
-    std::array<std::array<int, axmodels::maxmakeconst + 1>, maxem + 1> cpos{};
-    std::array<int, maxem + 1> nconst{};     // constituents of a made end-member
-    std::array<int, maxem + 1> madeg{};      // per made end-member: its g
+    runio::Arr<int, maxem + 1> wpos{};       // working position of a plain end-member, 0 when made
+    runio::Arr<int, maxem + 1> makeof{};     // its entry among the made end-members, 0 when plain
+    runio::Arr<runio::Arr<double, axmodels::maxmakeconst + 1>, maxem + 1> coef{};
+    runio::Arr<runio::Arr<int, axmodels::maxmakeconst + 1>, maxem + 1> cpos{};
+    runio::Arr<int, maxem + 1> nconst{};     // constituents of a made end-member
+    runio::Arr<int, maxem + 1> madeg{};      // per made end-member: its g
 };
 
 // Where the constituent copies stand: rows lowest..maxem of emname and td.
 struct CopyRows {
     int lowest = maxem + 1;
-    std::array<int, maxem + 1> kind{};
+    runio::Arr<int, maxem + 1> kind{};
 };
 
 void setupmakes(const std::vector<CalcEm>& list, MakeTable& mt)
 {
     mt = MakeTable{};
     for (int g = 1; g < static_cast<int>(list.size()); ++g) {
-        const auto gg = static_cast<std::size_t>(g);
-        const CalcEm& e = list[gg];
+        const CalcEm& e = list[g];
         if (!e.pure()) mt.nssem = g;
-        mt.coef[gg].fill(1.0);
+        mt.coef[g].fill(1.0);
         const MakeRecipe& mk = e.make();
         if (mk.count != 0) {
-            mt.wpos[gg] = 0;
-            mt.makeof[gg] = ++mt.nmake;
-            mt.madeg[static_cast<std::size_t>(mt.nmake)] = g;
-            mt.nconst[gg] = mk.count > 0 ? mk.count : 0;
+            mt.wpos[g] = 0;
+            mt.makeof[g] = ++mt.nmake;
+            mt.madeg[mt.nmake] = g;
+            mt.nconst[g] = mk.count > 0 ? mk.count : 0;
             for (int c = 1; c <= mk.count; ++c) {
-                const auto cc = static_cast<std::size_t>(c);
-                mt.coef[gg][cc] = static_cast<double>(mk.num[cc]) / mk.divisor;
-                mt.cpos[gg][cc] = workingposition(mk.cname[cc]);
-                if (mt.cpos[gg][cc] == 0) bomb("make emtd", mk.cname[cc] + " not found", 0);
+                mt.coef[g][c] = static_cast<double>(mk.num[c]) / mk.divisor;
+                mt.cpos[g][c] = workingposition(mk.cname[c]);
+                if (mt.cpos[g][c] == 0) bomb("make emtd", mk.cname[c] + " not found", 0);
             }
         } else {
-            mt.wpos[gg] = workingposition(e.name());
-            if (mt.wpos[gg] == 0) bomb("make emtd", e.name() + " not found", 0);
+            mt.wpos[g] = workingposition(e.name());
+            if (mt.wpos[g] == 0) bomb("make emtd", e.name() + " not found", 0);
         }
     }
     mt.ncalc = static_cast<int>(list.size()) - 1;
@@ -123,7 +121,7 @@ void setupmakes(const std::vector<CalcEm>& list, MakeTable& mt)
 void clearslots(TdRow& r)
 {
     for (int s = 1; s <= nslots; ++s)
-        if (s != sZ1 && s != sZ2) r[static_cast<std::size_t>(s)] = 0.0;
+        if (s != sZ1 && s != sZ2) r[s] = 0.0;
 }
 
 // The Landau order parameter of a constituent at 298.15 K, from which its
@@ -140,14 +138,13 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
     r[sS] -= e.dqfb();
     r[sV] += e.dqfc();
     auto problem = [&](int c, const char* message) {
-        runio::putstr(1, "in the make for " + e.name() + ", problem with " + mk.cname[static_cast<std::size_t>(c)], 1,
+        runio::putstr(1, "in the make for " + e.name() + ", problem with " + mk.cname[c], 1,
                       runio::msol);
         bomb("domake", message, 0);
     };
     for (int c = 1; c <= mk.count; ++c) {
-        const auto cc = static_cast<std::size_t>(c);
-        const TdRow& w = ems.td[static_cast<std::size_t>(mt.cpos[static_cast<std::size_t>(g)][cc])];
-        int& kind = mk.kind[cc];
+        const TdRow& w = ems.td[mt.cpos[static_cast<std::size_t>(g)][c]];
+        int& kind = mk.kind[c];
         const bool landau = w[sSmax] > 0.0;
         if (w[sSmax] <= 0.0 && w[sBWn] <= 0.0) {
             if (kind != kindnotgiven && kind != kindplain) problem(c, "action specified for a non-od end-member");
@@ -174,7 +171,7 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
                 double s = rgas * f * l;
                 if (f < 0.0) s *= (1.0 / f - n) / (n + 1.0);
                 r[sS] -= s;
-                for (int k = sBWdH; k <= sBWfac; ++k) r[static_cast<std::size_t>(k)] = 0.0;
+                for (int k = sBWdH; k <= sBWfac; ++k) r[k] = 0.0;
             }
         } else if (kind == kindordered) {
             if (landau) {
@@ -184,7 +181,7 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
                 r[sV] += vmax * (q - 1.0);
                 r[sTc] = r[sSmax] = r[sVmax] = 0.0;
             } else {
-                for (int k = sBWdH; k <= sBWfac; ++k) r[static_cast<std::size_t>(k)] = 0.0;
+                for (int k = sBWdH; k <= sBWfac; ++k) r[k] = 0.0;
             }
         }
     }
@@ -193,12 +190,11 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
     // stay above every row the calculation's end-members will take.
     const int floor = ems.nem > mt.ncalc ? ems.nem : mt.ncalc;
     for (int c = 1; c <= mk.count; ++c) {
-        const auto cc = static_cast<std::size_t>(c);
-        const std::string& name = mk.cname[cc];
-        const int kind = mk.kind[cc];
+        const std::string& name = mk.cname[c];
+        const int kind = mk.kind[c];
         int row = 0;
         for (int k = copies.lowest; k <= maxem && row == 0; ++k)
-            if (ems.emname[static_cast<std::size_t>(k)] == name && copies.kind[static_cast<std::size_t>(k)] == kind)
+            if (ems.emname[k] == name && copies.kind[k] == kind)
                 row = k;
         if (row == 0) {
             row = copies.lowest - 1;
@@ -206,34 +202,33 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
             const int w = workingposition(name);
             if (w == 0) bomb("finddep", "can't find \"" + name + "\"", 0);
             copies.lowest = row;
-            const auto rr = static_cast<std::size_t>(row);
+            const auto rr = row;
             ems.emname[rr] = name;
             ems.emdsname[rr].clear();
             copies.kind[rr] = kind;
             TdRow& copy = ems.td[rr];
             copy.fill(0.0);
-            for (int s = 1; s <= sXh2o; ++s) copy[static_cast<std::size_t>(s)] = ems.td[static_cast<std::size_t>(w)][static_cast<std::size_t>(s)];
+            for (int s = 1; s <= sXh2o; ++s) copy[s] = ems.td[w][s];
             if (kind == kinddisordered || kind == kindordered) {
                 copy[sTc] = copy[sSmax] = copy[sVmax] = 0.0;
-                for (int s = sBWdH; s <= sBWfac; ++s) copy[static_cast<std::size_t>(s)] = 0.0;
+                for (int s = sBWdH; s <= sBWfac; ++s) copy[s] = 0.0;
             }
         }
-        mk.pos[cc] = row;
+        mk.pos[c] = row;
     }
 }
 
 // A made end-member of an old-layout dataset: its own row of mixed data.
 void makeemtd(const CalcEm& e, const MakeTable& mt, int g)
 {
-    const auto gg = static_cast<std::size_t>(g);
     TdRow& r = e.slots();
-    const int n = mt.nconst[gg];
-    auto coef = [&](int c) { return mt.coef[gg][static_cast<std::size_t>(c)]; };
-    auto row = [&](int c) -> const TdRow& { return ems.td[static_cast<std::size_t>(mt.cpos[gg][static_cast<std::size_t>(c)])]; };
+    const int n = mt.nconst[g];
+    auto coef = [&](int c) { return mt.coef[g][c]; };
+    auto row = [&](int c) -> const TdRow& { return ems.td[mt.cpos[g][static_cast<std::size_t>(c)]]; };
     for (int s = sH; s <= sCpd; ++s) {
         double v = 0.0;
-        for (int c = 1; c <= n; ++c) v += coef(c) * row(c)[static_cast<std::size_t>(s)];
-        r[static_cast<std::size_t>(s)] = v;
+        for (int c = 1; c <= n; ++c) v += coef(c) * row(c)[s];
+        r[s] = v;
     }
     r[sH] += e.dqfa();
     r[sS] -= e.dqfb();
@@ -265,36 +260,34 @@ void makeemtd(const CalcEm& e, const MakeTable& mt, int g)
     double aq = 0.0;
     for (int c = 1; c <= n; ++c) aq += coef(c) * row(c)[sAq];
     r[sAq] = aq;
-    for (int s = sBWdH; s <= sBWfac; ++s) r[static_cast<std::size_t>(s)] = 0.0;
+    for (int s = sBWdH; s <= sBWfac; ++s) r[s] = 0.0;
 }
 
 // Covariance row of made end-member g: its variance, its covariances with
 // the other made end-members and with the plain ones.
 void makeemcov(const std::vector<CalcEm>& list, const MakeTable& mt, int g)
 {
-    const auto gg = static_cast<std::size_t>(g);
-    std::vector<double>& row = list[gg].covrow();
+    std::vector<double>& row = list[g].covrow();
     auto sumwith = [&](int u) {   // sum over b of cov[u][w_b] k_b
         double v = 0.0;
-        for (int b = 1; b <= mt.nconst[gg]; ++b)
-            v += ems.covat(u, mt.cpos[gg][static_cast<std::size_t>(b)]) * mt.coef[gg][static_cast<std::size_t>(b)];
+        for (int b = 1; b <= mt.nconst[g]; ++b)
+            v += ems.covat(u, mt.cpos[g][b]) * mt.coef[g][b];
         return v;
     };
     auto withmade = [&](int h) {
-        const auto hh = static_cast<std::size_t>(h);
         double v = 0.0;
-        for (int a = 1; a <= mt.nconst[hh]; ++a)
-            v += mt.coef[hh][static_cast<std::size_t>(a)] * sumwith(mt.cpos[hh][static_cast<std::size_t>(a)]);
+        for (int a = 1; a <= mt.nconst[h]; ++a)
+            v += mt.coef[h][a] * sumwith(mt.cpos[h][a]);
         return v;
     };
-    row[gg] = withmade(g);
+    row[g] = withmade(g);
     for (int m = 1; m <= mt.nmake; ++m) {
-        const int h = mt.madeg[static_cast<std::size_t>(m)];
-        if (h != g) row[static_cast<std::size_t>(h)] = withmade(h);
+        const int h = mt.madeg[m];
+        if (h != g) row[h] = withmade(h);
     }
     for (int s = 1; s <= mt.ncalc; ++s) {
-        const int u = mt.wpos[static_cast<std::size_t>(s)];
-        if (u != 0) row[static_cast<std::size_t>(s)] = sumwith(u);
+        const int u = mt.wpos[s];
+        if (u != 0) row[s] = sumwith(u);
     }
 }
 
@@ -304,16 +297,16 @@ void finishcov(const std::vector<CalcEm>& list, const MakeTable& mt)
     // A plain end-member's covariances with the made ones are those the
     // made ones worked out.
     for (int g = 1; g <= n; ++g) {
-        if (mt.makeof[static_cast<std::size_t>(g)] != 0) continue;
+        if (mt.makeof[g] != 0) continue;
         for (int m = 1; m <= mt.nmake; ++m) {
-            const int h = mt.madeg[static_cast<std::size_t>(m)];
-            list[static_cast<std::size_t>(g)].covrow()[static_cast<std::size_t>(h)] =
-                list[static_cast<std::size_t>(h)].covrow()[static_cast<std::size_t>(g)];
+            const int h = mt.madeg[m];
+            list[g].covrow()[h] =
+                list[h].covrow()[g];
         }
     }
     for (int g = 1; g <= n; ++g) {
-        const std::vector<double>& row = list[static_cast<std::size_t>(g)].covrow();
-        for (int s = 1; s <= n; ++s) ems.covat(g, s) = row[static_cast<std::size_t>(s)];
+        const std::vector<double>& row = list[g].covrow();
+        for (int s = 1; s <= n; ++s) ems.covat(g, s) = row[s];
     }
     for (int i = 1; i <= n; ++i)
         for (int j = i + 1; j <= n; ++j)
@@ -327,53 +320,50 @@ void makeemc()
     const std::vector<CalcEm> list = calcendmembers();
     const int ncalc = static_cast<int>(list.size()) - 1;
     const int ncomp = comps.ncomp;
-    std::vector<std::array<long long, maxcomp + 1>> amount(static_cast<std::size_t>(ncalc) + 1);
-    std::vector<int> divisor(static_cast<std::size_t>(ncalc) + 1, 1);
+    std::vector<runio::Arr<long long, maxcomp + 1>> amount(ncalc + 1);
+    std::vector<int> divisor(ncalc + 1, 1);
     bool anydivisor = false;
 
     for (int g = 1; g <= ncalc; ++g) {
-        const auto gg = static_cast<std::size_t>(g);
-        const CalcEm& e = list[gg];
-        auto& a = amount[gg];
+        const CalcEm& e = list[g];
+        auto& a = amount[g];
         a.fill(0);
         const MakeRecipe& mk = e.make();
         if (mk.count != 0) {
             for (int j = 1; j <= mk.count; ++j) {
-                const auto jj = static_cast<std::size_t>(j);
-                const int pos = workingposition(mk.cname[jj]);
-                if (pos == 0) bomb("make emc", mk.cname[jj] + (e.pure() ? " not found 4" : " not found 2"), 0);
-                if (mk.num[jj] == 0) continue;
+                const int pos = workingposition(mk.cname[j]);
+                if (pos == 0) bomb("make emc", mk.cname[j] + (e.pure() ? " not found 4" : " not found 2"), 0);
+                if (mk.num[j] == 0) continue;
                 for (int i = 1; i <= ncomp; ++i)
-                    a[static_cast<std::size_t>(i)] += static_cast<long long>(mk.num[jj]) *
-                                                       comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(pos)];
+                    a[i] += static_cast<long long>(mk.num[j]) *
+                                                       comps.c[i][pos];
             }
-            divisor[gg] = mk.divisor;
+            divisor[g] = mk.divisor;
             if (mk.divisor > 1) anydivisor = true;
         } else {
             const int pos = workingposition(e.name());
             if (pos == 0) bomb("make emc", e.name() + (e.pure() ? " not found 3" : " not found 1"), 0);
             for (int i = 1; i <= ncomp; ++i)
-                a[static_cast<std::size_t>(i)] = comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(pos)];
+                a[i] = comps.c[i][pos];
         }
     }
     for (int g = 1; g <= ncalc; ++g)
         for (int i = 1; i <= ncomp; ++i)
-            comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(g)] =
-                fitamount(amount[static_cast<std::size_t>(g)][static_cast<std::size_t>(i)], i, list[static_cast<std::size_t>(g)]);
+            comps.c[i][g] =
+                fitamount(amount[g][i], i, list[g]);
 
     // Components that no end-member of the calculation holds are dropped.
     int kept = 0;
     for (int i = 1; i <= ncomp; ++i) {
-        const auto ii = static_cast<std::size_t>(i);
         bool held = false;
-        for (int g = 1; g <= ncalc && !held; ++g) held = comps.c[ii][static_cast<std::size_t>(g)] != 0;
+        for (int g = 1; g <= ncalc && !held; ++g) held = comps.c[i][g] != 0;
         if (!held) continue;
-        const auto kk = static_cast<std::size_t>(++kept);
-        if (kk != ii) {
-            comps.compname[kk] = comps.compname[ii];
-            comps.compmult[kk] = comps.compmult[ii];
-            comps.compatoms[kk] = comps.compatoms[ii];
-            comps.c[kk] = comps.c[ii];
+        const auto kk = ++kept;
+        if (kk != i) {
+            comps.compname[kk] = comps.compname[i];
+            comps.compmult[kk] = comps.compmult[i];
+            comps.compatoms[kk] = comps.compatoms[i];
+            comps.c[kk] = comps.c[i];
         }
     }
     comps.ncomp = comps.ncomp0 = comps.nfreeox = comps.ncompsave = comps.ncomp0save = kept;
@@ -382,77 +372,73 @@ void makeemc()
     // scaled by the smallest multiplier that makes them whole.
     if (anydivisor) {
         for (int i = 1; i <= kept; ++i) {
-            const auto ii = static_cast<std::size_t>(i);
             std::vector<std::int32_t> r(1);
             for (int g = 1; g <= ncalc; ++g) {
-                const int d = divisor[static_cast<std::size_t>(g)];
+                const int d = divisor[g];
                 if (d <= 1) continue;
-                const std::int32_t k = runio::gcd(comps.c[ii][static_cast<std::size_t>(g)], d);
+                const std::int32_t k = runio::gcd(comps.c[i][g], d);
                 r.push_back(k >= 2 ? d / k : d);
             }
             const long long m = runio::lcmvector(r.data(), static_cast<int>(r.size()) - 1);
             for (int g = 1; g <= ncalc; ++g) {
-                const auto gg = static_cast<std::size_t>(g);
-                comps.c[ii][gg] = fitamount(m * comps.c[ii][gg] / divisor[gg], i, list[gg]);
+                comps.c[i][g] = fitamount(m * comps.c[i][g] / divisor[g], i, list[g]);
             }
-            comps.compmult[ii] *= m;
+            comps.compmult[i] *= m;
         }
     }
 
     for (int g = 1; g <= ncalc; ++g) {
-        auto& comp = list[static_cast<std::size_t>(g)].comp();
+        auto& comp = list[g].comp();
         comp.fill(0);
         for (int i = 1; i <= kept; ++i)
-            comp[static_cast<std::size_t>(i)] = comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(g)];
+            comp[i] = comps.c[i][g];
     }
 }
 
 void setupemdata()
 {
     for (int k = 1; k <= axmodels::maxnp; ++k)
-        for (auto& e : ph.prec1[static_cast<std::size_t>(k)].em) clearslots(e.slots);
-    for (int k = 1; k <= axmodels::maxphases; ++k) clearslots(ph.prec0[static_cast<std::size_t>(k)].slots);
+        for (auto& e : ph.prec1[k].em) clearslots(e.slots);
+    for (int k = 1; k <= axmodels::maxphases; ++k) clearslots(ph.prec0[k].slots);
     CopyRows copies;
 
     const std::vector<CalcEm> list = calcendmembers();
     static MakeTable mt;   // large: kept out of the stack
     setupmakes(list, mt);
-    for (int g = 1; g <= mt.ncalc; ++g) list[static_cast<std::size_t>(g)].covrow().assign(maxem + 1, 0.0);
+    for (int g = 1; g <= mt.ncalc; ++g) list[g].covrow().assign(maxem + 1, 0.0);
 
     for (int g = 1; g <= mt.ncalc; ++g) {
-        const auto gg = static_cast<std::size_t>(g);
-        const CalcEm& e = list[gg];
+        const CalcEm& e = list[g];
         TdRow& r = e.slots();
-        const int u = mt.wpos[gg];
-        if (mt.makeof[gg] == 0) {
+        const int u = mt.wpos[g];
+        if (mt.makeof[g] == 0) {
             // Solution-phase end-members take the dataset slots up to the fluid
             // composition; a pure phase takes them all.
             const int last = e.pure() ? nslots : sXh2o;
             for (int s = 1; s <= last; ++s)
-                if (s != sZ1 && s != sZ2) r[static_cast<std::size_t>(s)] = ems.td[static_cast<std::size_t>(u)][static_cast<std::size_t>(s)];
+                if (s != sZ1 && s != sZ2) r[s] = ems.td[u][s];
             std::vector<double>& row = e.covrow();
             for (int s = 1; s <= mt.ncalc; ++s) {
-                const int us = mt.wpos[static_cast<std::size_t>(s)];
-                if (us != 0) row[static_cast<std::size_t>(s)] = ems.covat(u, us);
+                const int us = mt.wpos[s];
+                if (us != 0) row[s] = ems.covat(u, us);
             }
             continue;
         }
         if (ds.dsnew) {
             // A recipe of one constituent has no second one to carry a charge.
-            const int first = mt.nconst[gg] >= 1 ? mt.cpos[gg][1] : 0;
-            const int second = mt.nconst[gg] >= 2 ? mt.cpos[gg][2] : 0;
+            const int first = mt.nconst[g] >= 1 ? mt.cpos[g][1] : 0;
+            const int second = mt.nconst[g] >= 2 ? mt.cpos[g][2] : 0;
             const bool compound = first != 0 && second != 0 &&
-                                  ems.td[static_cast<std::size_t>(first)][sZ1] != 0.0 &&
-                                  ems.td[static_cast<std::size_t>(second)][sZ1] != 0.0;
+                                  ems.td[first][sZ1] != 0.0 &&
+                                  ems.td[second][sZ1] != 0.0;
             if (!compound) {
                 domake(e, mt, copies, g);
             } else {
                 // Two charged species: the mean compound is evaluated as one row.
                 e.make().count = 0;
                 for (int s : {1, 2, 3, 4, 5, 6, 7, static_cast<int>(sAq)}) {
-                    const auto ss = static_cast<std::size_t>(s);
-                    r[ss] = mt.coef[gg][1] * ems.td[static_cast<std::size_t>(first)][ss] +
-                            mt.coef[gg][2] * ems.td[static_cast<std::size_t>(second)][ss];
+                    r[s] = mt.coef[g][1] * ems.td[first][s] +
+                            mt.coef[g][2] * ems.td[second][s];
                 }
             }
         } else {

@@ -17,16 +17,16 @@ namespace {
 constexpr double dpstep = 1e-5;   // kbar
 constexpr double dtstep = 0.001;  // K
 
-using RxnRow = std::array<std::int16_t, maxem + 1>;
+using RxnRow = runio::Arr<std::int16_t, maxem + 1>;
 
-const RxnRow& rxnrow(int i) { return rxns.r[static_cast<std::size_t>(i)]; }
+const RxnRow& rxnrow(int i) { return rxns.r[i]; }
 
 // Coefficient-weighted sum of the end-members' G.
 double sumdg(const RxnRow& nu, double p, double t)
 {
     double g = 0.0;
     for (int j = 1; j <= ems.nem; ++j) {
-        const int n = nu[static_cast<std::size_t>(j)];
+        const int n = nu[j];
         if (n == 0) continue;
         double gj;
         gemmake(j, gj, p, t);
@@ -51,18 +51,18 @@ void calclnk(int i, double& lnk, double /*p*/, double /*t*/, double xco2, double
     const RxnRow& nu = rxnrow(i);
     lnk = 0.0;
     for (int j = 1; j <= ems.nem; ++j) {
-        const int n = nu[static_cast<std::size_t>(j)];
+        const int n = nu[j];
         if (n == 0) continue;
-        const double a = ems.act[static_cast<std::size_t>(j)];
+        const double a = ems.act[j];
         if (a <= 0.0) runio::bomb("calclnk", "ln<=0", 1);
         lnk += n * std::log(a);
     }
     // The fluid end-members' own activities are 1: the fluid's composition
     // enters as ideal mixing of H2O and CO2 (their non-ideality is in G).
-    if (ems.ico2 > 0 && 0.0 < xco2 && xco2 < 1.0 && nu[static_cast<std::size_t>(ems.ico2)] != 0)
-        lnk += nu[static_cast<std::size_t>(ems.ico2)] * std::log(xco2);
-    if (ems.ih2o > 0 && 0.0 < xh2o && xh2o < 1.0 && nu[static_cast<std::size_t>(ems.ih2o)] != 0)
-        lnk += nu[static_cast<std::size_t>(ems.ih2o)] * std::log(xh2o);
+    if (ems.ico2 > 0 && 0.0 < xco2 && xco2 < 1.0 && nu[ems.ico2] != 0)
+        lnk += nu[ems.ico2] * std::log(xco2);
+    if (ems.ih2o > 0 && 0.0 < xh2o && xh2o < 1.0 && nu[ems.ih2o] != 0)
+        lnk += nu[ems.ih2o] * std::log(xh2o);
 }
 
 void calcrxn(int i, double& dgdp, double& dgdt, double& g, double p, double t, double xco2, double xh2o)
@@ -71,8 +71,8 @@ void calcrxn(int i, double& dgdp, double& dgdt, double& g, double p, double t, d
     // The fluid composition stays in the rows for the mixing, cordierite and
     // aqueous terms of later evaluations.
     for (int j = 1; j <= ems.nem; ++j) {
-        if (nu[static_cast<std::size_t>(j)] == 0) continue;
-        TdRow& row = ems.td[static_cast<std::size_t>(j)];
+        if (nu[j] == 0) continue;
+        TdRow& row = ems.td[j];
         row[sXco2] = xco2;
         row[sXh2o] = xh2o;
     }

@@ -43,12 +43,12 @@ enum Slot {
     sIonic = 26, sXco2 = 27, sXh2o = 28, sPhase = 29, sEntry = 30
 };
 
-using TdRow = std::array<double, nslots + 1>;   // slots 1..30
+using TdRow = runio::Arr<double, nslots + 1>;   // slots 1..30
 
 // ---------------------------------------------------------------- the dataset file
 struct Dataset {
     int ndsem = 0;                                   // end-members in the file
-    std::array<std::string, maxntp + 1> dsemname{};  // names in file order (8 characters, blank-filled)
+    runio::Arr<std::string, maxntp + 1> dsemname{};  // names in file order (8 characters, blank-filled)
     int dsmode = 5;                                  // line 3 of the new layout; -1 for the old layout
     bool dsold = false, dsnew = true;                // exactly one is set
     bool dsgen6 = true;                              // the newer fluid equations of state
@@ -62,21 +62,21 @@ extern Dataset ds;
 // ---------------------------------------------------------------- end-members of a calculation
 struct EndMembers {
     int nem = 0;                                          // working end-members
-    std::array<std::string, maxem + 1> emname{};          // 1-based
+    runio::Arr<std::string, maxem + 1> emname{};          // 1-based
     // The dataset end-member a row follows when the row goes by another name
     // (a pure phase named apart from its end-member); empty otherwise.  Its
     // equations of state (fluid, liquid) go by this name, not the phase's.
-    std::array<std::string, maxem + 1> emdsname{};
-    std::vector<TdRow> td;                                // td[k][slot], rows 1..400
-    std::vector<double> cov;                              // (maxem+1)^2, use covat()
-    std::array<int, maxem + 1> emcode{};                  // dataset code (site multiplicity)
-    std::array<int, maxem + 1> emncomp{};                 // (element, amount) pairs in the formula
-    std::array<std::array<int, maxempairs + 1>, maxem + 1> emcompcode{};
-    std::array<std::array<double, maxempairs + 1>, maxem + 1> emcompamt{};
-    std::array<double, maxem + 1> ematoms{};              // atoms in the formula
-    std::array<double, maxem + 1> act{};                  // activity
-    std::array<double, maxem + 1> sdact{};                // uncertainty of the activity
-    std::array<double, maxem + 1> varlna{};               // variance of ln a
+    runio::Arr<std::string, maxem + 1> emdsname{};
+    runio::Vec<TdRow> td;                                // td[k][slot], rows 1..400
+    runio::Vec<double> cov;                              // (maxem+1)^2, use covat()
+    runio::Arr<int, maxem + 1> emcode{};                  // dataset code (site multiplicity)
+    runio::Arr<int, maxem + 1> emncomp{};                 // (element, amount) pairs in the formula
+    runio::Arr<runio::Arr<int, maxempairs + 1>, maxem + 1> emcompcode{};
+    runio::Arr<runio::Arr<double, maxempairs + 1>, maxem + 1> emcompamt{};
+    runio::Arr<double, maxem + 1> ematoms{};              // atoms in the formula
+    runio::Arr<double, maxem + 1> act{};                  // activity
+    runio::Arr<double, maxem + 1> sdact{};                // uncertainty of the activity
+    runio::Arr<double, maxem + 1> varlna{};               // variance of ln a
     int ih2o = 0, ico2 = 0, icrd = 0, ifcrd = 0;          // positions of the special end-members
     int logaem = 0;                                       // end-member of the first set activity
     int nemsave = 0;                                      // the working-list count before the calculation's end-members
@@ -85,7 +85,7 @@ struct EndMembers {
     // value relative to the site activity.
     double sdafactor = 0.0, sdamin = 0.0, sdarelmin = 0.0;
     int nexcl = 0;                                        // end-members left out of the calculation
-    std::array<int, maxem + 1> exclem{};                  // their positions in emname
+    runio::Arr<int, maxem + 1> exclem{};                  // their positions in emname
     bool emfound = false;                                 // the last emposition found its name
     double& covat(int i, int j) { return cov[static_cast<std::size_t>(i) * (maxem + 1) + static_cast<std::size_t>(j)]; }
 };
@@ -94,11 +94,11 @@ extern EndMembers ems;
 // ---------------------------------------------------------------- components
 struct Components {
     int ncomp = 0;
-    std::array<std::string, maxcomp + 1> compname{};
-    std::array<long long, maxcomp + 1> compmult{};        // integer multiplier of each row of c
-    std::array<int, maxcomp + 1> compatoms{};
-    std::array<bool, maxcomp + 1> oxfree{};               // free components
-    std::vector<std::array<int, maxem + 1>> c;            // c[component][end-member], rows 1..19
+    runio::Arr<std::string, maxcomp + 1> compname{};
+    runio::Arr<long long, maxcomp + 1> compmult{};        // integer multiplier of each row of c
+    runio::Arr<int, maxcomp + 1> compatoms{};
+    runio::Arr<bool, maxcomp + 1> oxfree{};               // free components
+    runio::Vec<runio::Arr<int, maxem + 1>> c;            // c[component][end-member], rows 1..19
     int ncomp0 = 0;                                       // components of the reaction system
     int nemr = 0;                                         // end-members of the reaction system
     int nexcess = 0;                                      // end-members in excess, after the first nemr
@@ -112,14 +112,14 @@ constexpr int maxrxn = 150;       // reactions in one set
 // The reaction set: rows of integer coefficients over the working end-members.
 struct Reactions {
     int nrxn = 0;
-    std::vector<std::array<std::int16_t, maxem + 1>> r;   // r[reaction][end-member], rows 1..150
-    std::array<int, maxrxn + 1> rxndiv{};
-    std::array<double, maxrxn + 1> lnk{};
+    runio::Vec<runio::Arr<std::int16_t, maxem + 1>> r;   // r[reaction][end-member], rows 1..150
+    runio::Arr<int, maxrxn + 1> rxndiv{};
+    runio::Arr<double, maxrxn + 1> lnk{};
 };
 extern Reactions rxns;
 
 // A drop list: one byte per phase, solution phases first; non-zero drops it.
-using DropList = std::array<std::uint8_t, maxphaselist + 1>;
+using DropList = runio::Arr<std::uint8_t, maxphaselist + 1>;
 
 // ---------------------------------------------------------------- dataset reader
 // Stage 1: names and title; 2: formulas and components of the working list;

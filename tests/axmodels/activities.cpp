@@ -46,7 +46,7 @@ protected:
     static int phase(const std::string& name)
     {
         for (int k = 1; k <= ph.nss; ++k)
-            if (ph.prec1[static_cast<std::size_t>(k)].name == name) return k;
+            if (ph.prec1[k].name == name) return k;
         return 0;
     }
 };
@@ -121,7 +121,7 @@ TEST_F(Activities, ExampleGarnetPairByPair)
         auto q = [&](int i) { return (i == m ? 1.0 : 0.0) - phi[i]; };
         const double rtlng = -(q(1) * q(2) * w12 * 2 * s[m] / (s[1] + s[2]) + q(1) * q(3) * w13 * 2 * s[m] / (s[1] + s[3]) +
                                q(2) * q(3) * w23 * 2 * s[m] / (s[2] + s[3]));
-        EXPECT_NEAR(a[static_cast<std::size_t>(m)], std::pow(pr[m], 3) * std::exp(rtlng / rt), 1e-14) << m;
+        EXPECT_NEAR(a[m], std::pow(pr[m], 3) * std::exp(rtlng / rt), 1e-14) << m;
     }
 }
 
@@ -138,7 +138,7 @@ TEST_F(Activities, ExcludedEndMemberHasNoActivity)
 {
     axtest::readax(axtest::exampleax());
     const int k = phase("g");
-    ph.prec1[static_cast<std::size_t>(k)].em[3].exclude = true;
+    ph.prec1[k].em[3].exclude = true;
     calc(k, {0.7, 0.15}, 9.0, 950.0);
     EXPECT_EQ(a[3], 0.0);
     EXPECT_EQ(sda[3], 0.0);

@@ -16,7 +16,7 @@ using axtest::replaced;
 
 namespace {
 
-const SolPhase& sol(int k) { return ph.prec1[static_cast<std::size_t>(k)]; }
+const SolPhase& sol(int k) { return ph.prec1[k]; }
 
 // The keywords every phase-diagram script needs.
 const std::string head = "axfile axex\nwith ol opx g pl fluid q ky\ndiagramPT 1 10 400 800\npseudosection no\n";
@@ -56,7 +56,7 @@ protected:
     axtest::ScratchDir dir;
 };
 
-const runio::McRef& itemref(int i) { return runio::mcs.mcitems[static_cast<std::size_t>(i)].ref; }
+const runio::McRef& itemref(int i) { return runio::mcs.mcitems[i].ref; }
 
 // ---------------------------------------------------------------- Monte Carlo binding
 

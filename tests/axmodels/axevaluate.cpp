@@ -11,7 +11,7 @@ using namespace axmodels;
 
 namespace {
 
-XTerm form(int p, int q, std::vector<std::array<int, 3>> terms)
+XTerm form(int p, int q, std::vector<runio::Arr<int, 3>> terms)
 {
     XTerm x;
     x.p = p;
@@ -49,12 +49,12 @@ const SfExpr pyrope = expr({product(1.0, {form(1, 1, {{-1, 1, 1}}), form(1, 1, {
 const SfExpr mixed = expr({product(0.5, {form(1, 1, {{-1, 1, 1}}), form(0, 1, {{1, 1, 2}})}),
                            product(1.0, {form(1, 3, {{2, 3, 1}, {-1, 1, 2}})})});
 
-double derivative(const SfExpr& e, std::array<double, 3> x, int v)
+double derivative(const SfExpr& e, runio::Arr<double, 3> x, int v)
 {
     // central difference: exact for these expressions, which are at most
     // quadratic in each variable, but for rounding
     const double h = 1e-5;
-    std::array<double, 3> up = x, down = x;
+    runio::Arr<double, 3> up = x, down = x;
     up[v] += h;
     down[v] -= h;
     return (evalpoly(e, up.data(), 1) - evalpoly(e, down.data(), 1)) / (2 * h);
@@ -62,9 +62,9 @@ double derivative(const SfExpr& e, std::array<double, 3> x, int v)
 
 TEST(Evalpoly, ValuesHandWorked)
 {
-    const std::array<double, 3> xg = {0.0, 0.8, 0.1};
+    const runio::Arr<double, 3> xg = {0.0, 0.8, 0.1};
     EXPECT_NEAR(evalpoly(pyrope, xg.data(), 1), 0.2 * 0.9, 1e-15);
-    const std::array<double, 3> xm = {0.0, 0.3, 0.6};
+    const runio::Arr<double, 3> xm = {0.0, 0.3, 0.6};
     // 0.5 x 0.7 x 0.6 + 1/3 + 0.2 - 0.6
     EXPECT_NEAR(evalpoly(mixed, xm.data(), 1), 0.21 + 1.0 / 3.0 + 0.2 - 0.6, 1e-15);
     // a product with factor 0 is skipped, whatever its forms
@@ -74,7 +74,7 @@ TEST(Evalpoly, ValuesHandWorked)
     EXPECT_EQ(evalpoly(SfExpr{}, xm.data(), 1), 0.0);
     EXPECT_EQ(evalpoly(expr({product(0.0, {form(1, 1, {})})}), xm.data(), 1), 0.0);
     // base 5: variable 1 is read from x[5], variable 2 from x[6]
-    const std::array<double, 7> xb = {0, 9, 9, 9, 9, 0.8, 0.1};
+    const runio::Arr<double, 7> xb = {0, 9, 9, 9, 9, 0.8, 0.1};
     EXPECT_NEAR(evalpoly(pyrope, xb.data(), 5), 0.18, 1e-15);
 }
 
@@ -152,7 +152,7 @@ TEST_F(Written, ExpressionCountsForChecking)
 
 TEST_F(Written, ShortNames)
 {
-    std::array<std::string, maxsolem + 1> names{};
+    runio::Arr<std::string, maxsolem + 1> names{};
     ph.prec1[1].var[1].name = "p(gr)";
     ph.prec1[1].var[2].name = "q[M1]";
     shortvarnames(1, names);

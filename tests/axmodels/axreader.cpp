@@ -12,8 +12,8 @@ using axtest::replaced;
 
 namespace {
 
-const SolPhase& sol(int k) { return ph.prec1[static_cast<std::size_t>(k)]; }
-const PurePhase& pure(int k) { return ph.prec0[static_cast<std::size_t>(k)]; }
+const SolPhase& sol(int k) { return ph.prec1[k]; }
+const PurePhase& pure(int k) { return ph.prec0[k]; }
 
 // One xterm as written: constant p/q and its terms (p, q, variable).
 void expectform(const XTerm& x, int p, int q, std::vector<std::array<int, 3>> terms)

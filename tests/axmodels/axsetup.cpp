@@ -14,7 +14,7 @@ using axtest::replaced;
 
 namespace {
 
-const SolPhase& sol(int k) { return ph.prec1[static_cast<std::size_t>(k)]; }
+const SolPhase& sol(int k) { return ph.prec1[k]; }
 
 class Setup : public ::testing::Test {
 protected:
@@ -36,7 +36,7 @@ void expectvar(const XyzVar& v, double lo, int lokind, double hi, int hikind)
     EXPECT_FALSE(v.fixed);
 }
 
-void expectrow(const SolPhase& s, int r, std::vector<std::array<int, 2>> cols)
+void expectrow(const SolPhase& s, int r, std::vector<runio::Arr<int, 2>> cols)
 {
     for (int c = 1; c <= static_cast<int>(cols.size()); ++c) {
         EXPECT_EQ(s.varlimnum[r][c], cols[c - 1][0]) << s.name << " row " << r << " column " << c;
@@ -168,10 +168,10 @@ TEST_F(Setup, FluidPairListWalksEveryInnerIndexFromTwo)
     axtest::readax(fluidof({"H2O", "CO2", "CH4"}));
     const SolPhase& f = sol(1);
     ASSERT_EQ(f.ngterm, 4);
-    EXPECT_EQ(f.gterm[1], (std::array<int, 3>{1, 1, 2}));
-    EXPECT_EQ(f.gterm[2], (std::array<int, 3>{2, 1, 3}));
-    EXPECT_EQ(f.gterm[3], (std::array<int, 3>{3, 2, 2}));
-    EXPECT_EQ(f.gterm[4], (std::array<int, 3>{4, 2, 3}));
+    EXPECT_EQ(f.gterm[1], (runio::Arr<int, 3>{1, 1, 2}));
+    EXPECT_EQ(f.gterm[2], (runio::Arr<int, 3>{2, 1, 3}));
+    EXPECT_EQ(f.gterm[3], (runio::Arr<int, 3>{3, 2, 2}));
+    EXPECT_EQ(f.gterm[4], (runio::Arr<int, 3>{4, 2, 3}));
     EXPECT_EQ(f.em[3].fluidindex, 3);
     // a phase named fl... is neither fluid nor aqueous, and may hold species
     axtest::readax(fluidof({"H2O", "CO2"}, "flx"));
@@ -187,8 +187,8 @@ TEST_F(Setup, AqueousPhases)
     EXPECT_TRUE(sol(1).aqueous);
     EXPECT_EQ(sol(1).model, 2);
     ASSERT_EQ(sol(1).ngterm, 2);
-    EXPECT_EQ(sol(1).gterm[1], (std::array<int, 3>{1, 1, 2}));
-    EXPECT_EQ(sol(1).gterm[2], (std::array<int, 3>{1, 1, 2}));
+    EXPECT_EQ(sol(1).gterm[1], (runio::Arr<int, 3>{1, 1, 2}));
+    EXPECT_EQ(sol(1).gterm[2], (runio::Arr<int, 3>{1, 1, 2}));
     axtest::readax(fluidof({"H2O", "fo"}, "aqs"));
     EXPECT_EQ(sol(1).ngterm, 0);   // no CO2: the list is kept as it is
 
@@ -262,7 +262,7 @@ TEST_F(Setup, ModeStartsAndColoursFromTheScript)
     EXPECT_DOUBLE_EQ(sol(4).modestart, -1.0);
     EXPECT_DOUBLE_EQ(ph.prec0[1].modestart, 0.1);
     EXPECT_TRUE(ph.prec0[2].coloured);
-    EXPECT_EQ(ph.prec0[2].colour, (std::array<int, 3>{10, 20, 30}));
+    EXPECT_EQ(ph.prec0[2].colour, (runio::Arr<int, 3>{10, 20, 30}));
     EXPECT_FALSE(sol(1).coloured);
 }
 
@@ -304,7 +304,7 @@ TEST_F(Setup, ScriptGuessesContractTheFeldspar)
     EXPECT_DOUBLE_EQ(pl.wa[1], 3.1);
     EXPECT_EQ(pl.wname[1], "W(ab,an)");
     ASSERT_EQ(pl.ngterm, 1);
-    EXPECT_EQ(pl.gterm[1], (std::array<int, 3>{1, 1, 2}));
+    EXPECT_EQ(pl.gterm[1], (runio::Arr<int, 3>{1, 1, 2}));
     // xKA vanishes identically; the others move down and keep their names
     ASSERT_EQ(pl.nsf, 4);
     EXPECT_EQ(pl.sfname[1], "xNaA");
@@ -360,7 +360,7 @@ TEST_F(Setup, ContractionDropsAVanishingProduct)
     e.t[2].n = 1;
     e.t[2].x[1] = e.t[1].x[2];
     e.t[2].x[1].p = 1;
-    std::array<bool, maxsolem + 1> zeroed{};
+    runio::Arr<bool, maxsolem + 1> zeroed{};
     zeroed[2] = true;
     EXPECT_FALSE(emabsent(e, zeroed));
     ASSERT_EQ(e.n, 1);

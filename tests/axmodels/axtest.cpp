@@ -47,9 +47,9 @@ void initrun(const std::vector<std::string>& dsnames, bool dsnew)
     thermodata::Dataset& ds = thermodata::ds;
     ds.ndsem = static_cast<int>(dsnames.size());
     for (int i = 1; i <= ds.ndsem; ++i) {
-        std::string name = dsnames[static_cast<std::size_t>(i - 1)];
+        std::string name = dsnames[i - 1];
         name.resize(thermodata::dsnamelen, ' ');   // the file keeps them blank-filled
-        ds.dsemname[static_cast<std::size_t>(i)] = name;
+        ds.dsemname[i] = name;
     }
     ds.dsnew = dsnew;
     ds.dsold = !dsnew;

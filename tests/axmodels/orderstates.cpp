@@ -22,10 +22,10 @@ protected:
         runio::seedrandom(true);
         axtest::readax(axtest::exampleax());
         for (int k = 1; k <= ph.nss; ++k)
-            if (ph.prec1[static_cast<std::size_t>(k)].name == "opx") opx = k;
+            if (ph.prec1[k].name == "opx") opx = k;
         ASSERT_NE(opx, 0);
     }
-    XyzVar& var(int v) { return ph.prec1[static_cast<std::size_t>(opx)].var[static_cast<std::size_t>(v)]; }
+    XyzVar& var(int v) { return ph.prec1[opx].var[v]; }
     axtest::ScratchDir dir;
     int opx = 0;
 };

@@ -28,15 +28,15 @@ void setsystem(const std::vector<std::string>& components, const std::vector<End
     comps.c.assign(thermodata::maxcomp + 1, {});
     comps.ncomp = static_cast<int>(components.size());
     for (int i = 1; i <= comps.ncomp; ++i) {
-        comps.compname[i] = components[static_cast<std::size_t>(i - 1)];
+        comps.compname[i] = components[i - 1];
         comps.compmult[i] = 1;
     }
     ems.nem = static_cast<int>(endmembers.size());
     for (int j = 1; j <= ems.nem; ++j) {
-        const EndMember& e = endmembers[static_cast<std::size_t>(j - 1)];
+        const EndMember& e = endmembers[j - 1];
         ems.emname[j] = e.name;
         ems.emcode[j] = e.code;
-        for (int i = 1; i <= comps.ncomp; ++i) comps.c[i][j] = e.amounts[static_cast<std::size_t>(i - 1)];
+        for (int i = 1; i <= comps.ncomp; ++i) comps.c[i][j] = e.amounts[i - 1];
     }
     calcwindows::rxns.r.assign(calcwindows::maxrxn + 1, {});
     calcwindows::rxns.nrxn = 99;

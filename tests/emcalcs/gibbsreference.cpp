@@ -186,8 +186,8 @@ TEST(GibbsReference, TablesAgreeWithIndependentEvaluations)
         ASSERT_EQ(rows.size(), 3u) << name;
         // three points: (2 kbar, 500 C), (8, 650), (15, 800)
         for (int i = 0; i < 3; ++i) {
-            ASSERT_EQ(rows[static_cast<std::size_t>(i)].size(), 3u) << name;
-            const double printed = rows[static_cast<std::size_t>(i)][static_cast<std::size_t>(i)];
+            ASSERT_EQ(rows[i].size(), 3u) << name;
+            const double printed = rows[i][i];
             EXPECT_NEAR(printed, ref(ps[i], tcs[i] + 273.15), 6e-5) << name << " at " << ps[i] << " kbar";
         }
     }

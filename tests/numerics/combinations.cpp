@@ -54,7 +54,7 @@ std::vector<std::string> allsettings(const std::vector<int>& limits)
     IndexVector d, lim;
     d.fill(99);
     lim.fill(0);
-    for (int i = 1; i <= k; ++i) lim[i] = limits[static_cast<std::size_t>(i - 1)];
+    for (int i = 1; i <= k; ++i) lim[i] = limits[i - 1];
     numerics::startodometer(d, k);
     return visits(d, k, [&](bool& more) { numerics::nextodometer(d, lim, k, more); });
 }

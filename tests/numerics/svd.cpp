@@ -22,8 +22,8 @@ using numerics::sv;
 struct Matrix {
     int m = 0, n = 0;
     std::vector<double> x;
-    double operator()(int i, int j) const { return x[static_cast<std::size_t>(i * n + j)]; }
-    double& operator()(int i, int j) { return x[static_cast<std::size_t>(i * n + j)]; }
+    double operator()(int i, int j) const { return x[i * n + j]; }
+    double& operator()(int i, int j) { return x[i * n + j]; }
 };
 
 Matrix randommatrix(int m, int n, unsigned seed)
@@ -45,7 +45,7 @@ LapackSvd lapacksvd(const Matrix& a)
     const int m = a.m, n = a.n;
     std::vector<double> col(static_cast<std::size_t>(m * n));
     for (int i = 0; i < m; ++i)
-        for (int j = 0; j < n; ++j) col[static_cast<std::size_t>(j * m + i)] = a(i, j);
+        for (int j = 0; j < n; ++j) col[j * m + i] = a(i, j);
     LapackSvd r;
     const int k = std::min(m, n);
     r.s.resize(static_cast<std::size_t>(k));
@@ -121,7 +121,7 @@ void checkagainstlapack(const Matrix& a, bool fullrank)
     const int n = a.n;
     const double wmax = ref.s[0];
     for (int i = 1; i <= n; ++i) {
-        const double expected = ref.s[static_cast<std::size_t>(n - i)];
+        const double expected = ref.s[n - i];
         EXPECT_NEAR(sv.svdw[i], expected, 1e-12 * wmax) << "w" << i;
         if (fullrank) {
             EXPECT_NEAR(sv.svdw[i], expected, 1e-12 * expected) << "w" << i;
@@ -131,7 +131,7 @@ void checkagainstlapack(const Matrix& a, bool fullrank)
     for (int i = 1; i <= n; ++i) {
         const int r = n - i;   // row of V^T
         double dot = 0.0;
-        for (int k = 1; k <= n; ++k) dot += sv.svdv[k][i] * ref.vt[static_cast<std::size_t>((k - 1) * n + r)];
+        for (int k = 1; k <= n; ++k) dot += sv.svdv[k][i] * ref.vt[(k - 1) * n + r];
         // Error of a singular vector grows as the gap to its neighbours shrinks.
         EXPECT_NEAR(std::fabs(dot), 1.0, 1e-9) << "v" << i;
     }
@@ -183,11 +183,11 @@ void expectdiagonal(const std::vector<double>& d, const std::vector<double>& w, 
 {
     const int n = static_cast<int>(d.size());
     Matrix a{n, n, std::vector<double>(static_cast<std::size_t>(n * n), 0.0)};
-    for (int i = 0; i < n; ++i) a(i, i) = d[static_cast<std::size_t>(i)];
+    for (int i = 0; i < n; ++i) a(i, i) = d[i];
     runsvd(a);
     for (int i = 1; i <= n; ++i) {
-        EXPECT_DOUBLE_EQ(sv.svdw[i], w[static_cast<std::size_t>(i - 1)]) << "w" << i;
-        EXPECT_NEAR(std::fabs(sv.svdv[from[static_cast<std::size_t>(i - 1)]][i]), 1.0, 1e-15) << "v" << i;
+        EXPECT_DOUBLE_EQ(sv.svdw[i], w[i - 1]) << "w" << i;
+        EXPECT_NEAR(std::fabs(sv.svdv[from[i - 1]][i]), 1.0, 1e-15) << "v" << i;
     }
 }
 
@@ -249,7 +249,7 @@ TEST(Svd, WideMatrixSingularValues)
     const LapackSvd ref = lapacksvd(a);
     EXPECT_NEAR(sv.svdw[1], 0.0, 1e-13 * ref.s[0]);
     EXPECT_NEAR(sv.svdw[2], 0.0, 1e-13 * ref.s[0]);
-    for (int i = 3; i <= 5; ++i) EXPECT_NEAR(sv.svdw[i], ref.s[static_cast<std::size_t>(5 - i)], 1e-12 * ref.s[0]);
+    for (int i = 3; i <= 5; ++i) EXPECT_NEAR(sv.svdw[i], ref.s[5 - i], 1e-12 * ref.s[0]);
 }
 
 TEST(Svd, NonConvergenceIsReportedOnTheScreenAndTheCallReturns)

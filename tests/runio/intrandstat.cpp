@@ -130,7 +130,7 @@ TEST(Statistics, ShellsortAgreesWithTheLibrarySort)
     std::uniform_int_distribution<int> d(-20, 20);   // many ties
     for (int n : {0, 1, 2, 3, 7, 64, 101}) {
         std::vector<double> a(static_cast<std::size_t>(n) + 1, 0.0);
-        for (int i = 1; i <= n; ++i) a[static_cast<std::size_t>(i)] = d(gen) * 0.5;
+        for (int i = 1; i <= n; ++i) a[i] = d(gen) * 0.5;
         std::vector<double> ref(a.begin() + 1, a.end());
         std::sort(ref.begin(), ref.end());
         shellsort(a.data(), n);

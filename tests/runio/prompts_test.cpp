@@ -96,7 +96,7 @@ TEST_F(PromptFixture, IntegerPrompt)
 TEST_F(PromptFixture, ListOfRealsCollectsOverSeveralReplies)
 {
     feed("1 2\n\n3 99\n");
-    std::array<double, runio::maxwords + 1> v{};
+    runio::Arr<double, runio::maxwords + 1> v{};
     int n = 3;
     runio::promptreals("three values", v, n);
     EXPECT_EQ(v[1], 1.0);
@@ -107,7 +107,7 @@ TEST_F(PromptFixture, ListOfRealsCollectsOverSeveralReplies)
 TEST_F(PromptFixture, ListOfRealsReplacesABadWord)
 {
     feed("1 x\n7\n");
-    std::array<double, runio::maxwords + 1> v{};
+    runio::Arr<double, runio::maxwords + 1> v{};
     int n = 0;
     runio::promptreals("values", v, n);
     ASSERT_EQ(n, 2);
@@ -117,7 +117,7 @@ TEST_F(PromptFixture, ListOfRealsReplacesABadWord)
 TEST_F(PromptFixture, ListOfRealsMayBeEmpty)
 {
     feed("\n");
-    std::array<double, runio::maxwords + 1> v{};
+    runio::Arr<double, runio::maxwords + 1> v{};
     int n = 0;
     runio::promptreals("none", v, n);
     EXPECT_EQ(n, 0);

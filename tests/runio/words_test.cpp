@@ -7,7 +7,7 @@ namespace {
 
 void fillbitmask()
 {
-    for (int k = 0; k <= runio::maxbitel; ++k) runio::run.bitmask[static_cast<std::size_t>(k)] = 1u << k;
+    for (int k = 0; k <= runio::maxbitel; ++k) runio::run.bitmask[k] = 1u << k;
 }
 
 }  // namespace

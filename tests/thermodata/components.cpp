@@ -27,8 +27,8 @@ protected:
             ems.emncomp[kk] = static_cast<int>(f.size());
             int j = 0;
             for (const auto& [code, amount] : f) {
-                ems.emcompcode[kk][static_cast<std::size_t>(++j)] = code;
-                ems.emcompamt[kk][static_cast<std::size_t>(j)] = amount;
+                ems.emcompcode[kk][++j] = code;
+                ems.emcompamt[kk][j] = amount;
             }
         }
         ems.nem = k;
@@ -36,12 +36,12 @@ protected:
     static int comp(const std::string& name)
     {
         for (int i = 1; i <= comps.ncomp; ++i)
-            if (comps.compname[static_cast<std::size_t>(i)] == name) return i;
+            if (comps.compname[i] == name) return i;
         return 0;
     }
     static int c(const std::string& compname, int k)
     {
-        return comps.c[static_cast<std::size_t>(comp(compname))][static_cast<std::size_t>(k)];
+        return comps.c[comp(compname)][k];
     }
 };
 
@@ -99,7 +99,7 @@ TEST_F(Components, OxygenLeftOverCountsFromAThousandth)
     const auto o = static_cast<std::size_t>(comp("O"));
     EXPECT_NEAR(comps.c[o][1] / static_cast<double>(comps.compmult[o]), 0.002, 1e-7);
     EXPECT_EQ(c("MgO", 1), 1);
-    EXPECT_EQ(comps.compmult[static_cast<std::size_t>(comp("MgO"))], 1);
+    EXPECT_EQ(comps.compmult[comp("MgO")], 1);
 }
 
 TEST_F(Components, FractionalRowsGetACommonMultiplier)
@@ -109,19 +109,19 @@ TEST_F(Components, FractionalRowsGetACommonMultiplier)
     thermodata::makeoxides();
     const int na = comp("Na2O");
     ASSERT_NE(na, 0);
-    EXPECT_EQ(comps.compmult[static_cast<std::size_t>(na)], 2);
+    EXPECT_EQ(comps.compmult[na], 2);
     EXPECT_EQ(c("Na2O", 1), 1);
     EXPECT_EQ(c("Na2O", 2), 2);
     EXPECT_EQ(c("Na2O", 3), 3);
-    EXPECT_EQ(comps.compatoms[static_cast<std::size_t>(na)], 3);
-    EXPECT_EQ(comps.compatoms[static_cast<std::size_t>(comp("SiO2"))], 3);
+    EXPECT_EQ(comps.compatoms[na], 3);
+    EXPECT_EQ(comps.compatoms[comp("SiO2")], 3);
 }
 
 TEST_F(Components, AtomsPerComponentAndOxideUnits)
 {
     formulas({{"ky", {{Al, 2}, {Si, 1}, {O, 5}}}});
     thermodata::makeoxides();
-    EXPECT_EQ(comps.compatoms[static_cast<std::size_t>(comp("Al2O3"))], 5);
+    EXPECT_EQ(comps.compatoms[comp("Al2O3")], 5);
     runio::scriptset.compasoxides = true;
     thermodata::makeoxides();
     EXPECT_EQ(comps.compatoms[1], 1);
@@ -146,7 +146,7 @@ TEST_F(Components, ListsTakeEveryOxideAndNameTheOxygenRow)
     thermodata::makeoxides();
     ASSERT_EQ(comps.ncomp, 19);
     for (int r = 1; r <= 19; ++r)
-        EXPECT_EQ(comps.compname[static_cast<std::size_t>(r)], runio::oxtable[static_cast<std::size_t>(r)].oxname);
+        EXPECT_EQ(comps.compname[r], runio::oxtable[r].oxname);
     EXPECT_EQ(comps.compname[10], "O");
     EXPECT_EQ(comps.c[10][1], 0);
     EXPECT_EQ(comps.c[10][2], 0);
@@ -212,17 +212,17 @@ protected:
         const char* names[] = {"", "C1", "C2", "C3"};
         const int rows[4][5] = {{}, {0, 1, 0, 0, 0}, {0, 1, 1, 0, 0}, {0, 0, 1, 1, 2}};
         for (int i = 1; i <= 3; ++i) {
-            comps.compname[static_cast<std::size_t>(i)] = names[i];
-            comps.compmult[static_cast<std::size_t>(i)] = i;
-            for (int k = 1; k <= 4; ++k) comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)] = rows[i][k];
+            comps.compname[i] = names[i];
+            comps.compmult[i] = i;
+            for (int k = 1; k <= 4; ++k) comps.c[i][k] = rows[i][k];
         }
         working({"a", "b", "c", "d"});
         comps.nemr = 4;
         for (int k = 1; k <= 4; ++k) {
-            ems.td[static_cast<std::size_t>(k)][1] = 10.0 * k;
-            ems.act[static_cast<std::size_t>(k)] = 0.1 * k;
-            ems.sdact[static_cast<std::size_t>(k)] = 0.01 * k;
-            ems.emcode[static_cast<std::size_t>(k)] = k;
+            ems.td[k][1] = 10.0 * k;
+            ems.act[k] = 0.1 * k;
+            ems.sdact[k] = 0.01 * k;
+            ems.emcode[k] = k;
             for (int l = 1; l <= 4; ++l) ems.covat(k, l) = 10.0 * k + l;
         }
     }

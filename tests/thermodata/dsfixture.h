@@ -51,7 +51,7 @@ protected:
     static void working(std::initializer_list<const char*> names)
     {
         int k = 0;
-        for (const char* n : names) thermodata::ems.emname[static_cast<std::size_t>(++k)] = n;
+        for (const char* n : names) thermodata::ems.emname[++k] = n;
         thermodata::ems.nem = k;
     }
     std::filesystem::path dir, olddir;

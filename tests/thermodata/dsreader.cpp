@@ -134,7 +134,7 @@ TEST_F(DsReader, DataSlotsOfEveryKindOfRecord)
     readds(3);
     const auto& fo = ems.td[1];
     const double expectfo[] = {0, -2174.30, 0.09510, 4.3660, 0.2590, 0.000007, -1750.0, -2.38, 0.0000285, 1282.0, 4.10, -0.00320};
-    for (int s = 1; s <= 11; ++s) EXPECT_DOUBLE_EQ(fo[static_cast<std::size_t>(s)], expectfo[s]) << "slot " << s;
+    for (int s = 1; s <= 11; ++s) EXPECT_DOUBLE_EQ(fo[s], expectfo[s]) << "slot " << s;
     // theta = round(10636 / (1000 x 0.0951 / 7 + 6.44)) = round(531.06), hand-worked.
     EXPECT_EQ(fo[thermodata::sTheta], 531.0);
     EXPECT_EQ(fo[thermodata::sDkappadT], 0.0);
@@ -158,7 +158,7 @@ TEST_F(DsReader, DataSlotsOfEveryKindOfRecord)
 
     const auto& ab = ems.td[3];
     const double bw[] = {14.20, 0.42, 13.10, 0.40, 3.0, 0.90};
-    for (int s = 0; s < 6; ++s) EXPECT_DOUBLE_EQ(ab[static_cast<std::size_t>(thermodata::sBWdH + s)], bw[s]);
+    for (int s = 0; s < 6; ++s) EXPECT_DOUBLE_EQ(ab[thermodata::sBWdH + s], bw[s]);
     EXPECT_EQ(ab[thermodata::sSmax], -1.0);
     EXPECT_EQ(ems.emcode[3], 4);
 
@@ -183,7 +183,7 @@ TEST_F(DsReader, DataSlotsOfEveryKindOfRecord)
     EXPECT_EQ(ems.td[7], ems.td[1]);
     EXPECT_EQ(ems.emcode[7], 1);
     EXPECT_EQ(ems.ematoms[7], 7.0);
-    for (int s = 1; s <= thermodata::nslots; ++s) EXPECT_EQ(ems.td[8][static_cast<std::size_t>(s)], 0.0);
+    for (int s = 1; s <= thermodata::nslots; ++s) EXPECT_EQ(ems.td[8][s], 0.0);
 }
 
 TEST_F(DsReader, CovariancesPassThroughSinglePrecisionToEveryCopy)

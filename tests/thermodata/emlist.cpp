@@ -17,15 +17,15 @@ class EmList : public dstest::DsDir {
 protected:
     static axmodels::SolPhase& sol(int i, const std::string& name, std::initializer_list<const char*> ems)
     {
-        auto& s = ph.prec1[static_cast<std::size_t>(i)];
+        auto& s = ph.prec1[i];
         s = axmodels::SolPhase{};
         s.name = name;
-        for (const char* e : ems) s.em[static_cast<std::size_t>(++s.n)].name = e;
+        for (const char* e : ems) s.em[++s.n].name = e;
         return s;
     }
     static axmodels::PurePhase& pure(int i, const std::string& name, const std::string& em)
     {
-        auto& p = ph.prec0[static_cast<std::size_t>(i)];
+        auto& p = ph.prec0[i];
         p = axmodels::PurePhase{};
         p.name = name;
         p.emname = em;
@@ -34,7 +34,7 @@ protected:
     static void recipe(axmodels::MakeRecipe& make, std::initializer_list<const char*> names)
     {
         make.count = 0;
-        for (const char* n : names) make.cname[static_cast<std::size_t>(++make.count)] = n;
+        for (const char* n : names) make.cname[++make.count] = n;
     }
     // Replies for the prompts that follow.
     void replies(const std::string& text)
@@ -75,7 +75,7 @@ TEST_F(EmList, GathersEachNeededNameOnceInPhaseOrder)
     // phase names), then constituents of made end-members not yet listed.
     const char* expect[] = {"", "ab", "an", "san", "q", "Q", "jd", "sill"};
     ASSERT_EQ(ems.nem, 7);
-    for (int k = 1; k <= 7; ++k) EXPECT_EQ(ems.emname[static_cast<std::size_t>(k)], expect[k]);
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(ems.emname[k], expect[k]);
     EXPECT_EQ(ems.emname[8], "");
 }
 
@@ -85,7 +85,7 @@ TEST_F(EmList, TooManyNamesStopTheRun)
     for (int i = 1; i <= 80; ++i) {
         auto& s = sol(i, "p" + std::to_string(i), {});
         s.n = 15;
-        for (int e = 1; e <= 15; ++e) s.em[static_cast<std::size_t>(e)].name = "e" + std::to_string(100 * i + e);
+        for (int e = 1; e <= 15; ++e) s.em[e].name = "e" + std::to_string(100 * i + e);
     }
     ph.nss = 80;
     EXPECT_EXIT(onstderr([] { thermodata::makename(thermodata::DropList{}); }), ExitedWithCode(1),

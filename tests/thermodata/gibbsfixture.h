@@ -52,12 +52,12 @@ protected:
 
 inline void putrow(int k, const std::string& name, const TdRow& row)
 {
-    td::ems.emname[static_cast<std::size_t>(k)] = name;
-    td::ems.td[static_cast<std::size_t>(k)] = row;
+    td::ems.emname[k] = name;
+    td::ems.td[k] = row;
     if (k > td::ems.nem && k < 300) td::ems.nem = k;
 }
 
-inline TdRow& row(int k) { return td::ems.td[static_cast<std::size_t>(k)]; }
+inline TdRow& row(int k) { return td::ems.td[k]; }
 
 inline double gem(int k, double p, double t)
 {

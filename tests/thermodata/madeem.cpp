@@ -98,16 +98,16 @@ protected:
     // A solution phase of the given end-members.
     axmodels::SolPhase& solution(const std::string& name, std::initializer_list<const char*> ems)
     {
-        axmodels::SolPhase& s = ph.prec1[static_cast<std::size_t>(++ph.nss)];
+        axmodels::SolPhase& s = ph.prec1[++ph.nss];
         s.name = name;
         s.n = 0;
-        for (const char* e : ems) s.em[static_cast<std::size_t>(++s.n)].name = e;
+        for (const char* e : ems) s.em[++s.n].name = e;
         ++ph.nph;
         return s;
     }
     axmodels::PurePhase& pure(const std::string& name, const std::string& emname)
     {
-        axmodels::PurePhase& p = ph.prec0[static_cast<std::size_t>(++ph.npure)];
+        axmodels::PurePhase& p = ph.prec0[++ph.npure];
         p.name = name;
         p.emname = emname;
         ++ph.nph;
@@ -140,18 +140,18 @@ protected:
     static int c(const std::string& comp, int g)
     {
         for (int i = 1; i <= comps.ncomp; ++i)
-            if (comps.compname[static_cast<std::size_t>(i)] == comp) return comps.c[static_cast<std::size_t>(i)][static_cast<std::size_t>(g)];
+            if (comps.compname[i] == comp) return comps.c[i][g];
         return -99999;
     }
     static long long mult(const std::string& comp)
     {
         for (int i = 1; i <= comps.ncomp; ++i)
-            if (comps.compname[static_cast<std::size_t>(i)] == comp) return comps.compmult[static_cast<std::size_t>(i)];
+            if (comps.compname[i] == comp) return comps.compmult[i];
         return -1;
     }
 };
 
-const td::TdRow& slots(int phase, int e) { return ph.prec1[static_cast<std::size_t>(phase)].em[static_cast<std::size_t>(e)].slots; }
+const td::TdRow& slots(int phase, int e) { return ph.prec1[phase].em[e].slots; }
 
 // ---------------------------------------------------------------- compositions
 
@@ -286,7 +286,7 @@ TEST_F(MadeEm, ConstituentCopiesAreSharedByNameAndAction)
     make(s.em[5].make, 1, {{"xx", 1, 0}});
     compositions();
     datarows();
-    const auto& mk = [&](int e) -> const axmodels::MakeRecipe& { return s.em[static_cast<std::size_t>(e)].make; };
+    const auto& mk = [&](int e) -> const axmodels::MakeRecipe& { return s.em[e].make; };
     EXPECT_EQ(mk(2).pos[1], 400);
     EXPECT_EQ(mk(2).pos[2], 399);
     EXPECT_EQ(mk(3).pos[1], 400);   // xx disordered again: the same copy
@@ -346,7 +346,7 @@ TEST_F(MadeEm, OneConstituentRecipeWithAChargedConstituentIsMadeAsUsual)
     make(s.em[2].make, 1, {{"bb", 1, 4}});
     compositions();
     td::readds(3);
-    ems.td[static_cast<std::size_t>(td::emposition("bb"))][td::sZ1] = 1.0;
+    ems.td[td::emposition("bb")][td::sZ1] = 1.0;
     td::setupemdata();
     EXPECT_EQ(s.em[2].make.count, 1);
     EXPECT_EQ(s.em[2].make.pos[1], 400);
@@ -359,8 +359,8 @@ TEST_F(MadeEm, TwoChargedConstituentsMakeOneRowAndASymmetricMatrix)
     pure("x", "xx");
     compositions();
     td::readds(3);
-    ems.td[static_cast<std::size_t>(td::emposition("bb"))][td::sZ1] = 1.0;   // taken as charged species
-    ems.td[static_cast<std::size_t>(td::emposition("cc"))][td::sZ1] = 1.0;
+    ems.td[td::emposition("bb")][td::sZ1] = 1.0;   // taken as charged species
+    ems.td[td::emposition("cc")][td::sZ1] = 1.0;
     td::setupemdata();
     EXPECT_EQ(s.em[2].make.count, 0);
     EXPECT_DOUBLE_EQ(s.em[2].slots[td::sH], (-2170.0 - 2770.0) / 2.0);

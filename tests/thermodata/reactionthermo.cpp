@@ -24,10 +24,10 @@ protected:
     }
     static void coef(int i, std::initializer_list<int> nu)
     {
-        auto& r = calcwindows::rxns.r[static_cast<std::size_t>(i)];
+        auto& r = calcwindows::rxns.r[i];
         r.fill(0);
         int j = 1;
-        for (int n : nu) r[static_cast<std::size_t>(j++)] = static_cast<std::int16_t>(n);
+        for (int n : nu) r[j++] = static_cast<std::int16_t>(n);
     }
     static double sum(std::initializer_list<int> nu, double p, double t)
     {
