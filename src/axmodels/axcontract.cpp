@@ -67,7 +67,7 @@ bool emabsent(SfExpr& e, const ZeroSet& zeroed)
         e.t[++kept] = s;
     }
     e.n = kept;
-    e.t.resize(static_cast<std::size_t>(kept + 1));
+    e.t.resize(kept + 1);
     return kept == 0;
 }
 
@@ -151,7 +151,7 @@ void contractphase(int k)
 
     for (int i = 1; i <= s.nvar; ++i)
         if (newvar[i] != 0)
-            s.var[newvar[static_cast<std::size_t>(i)]] = s.var[i];
+            s.var[newvar[i]] = s.var[i];
     s.nvar = nv;
     if (nv >= 1) {
         s.hasorder = false;
@@ -197,7 +197,7 @@ void setvarlim(const SfExpr& e, int j, int k, int n, SolPhase& s)
     runio::Arr<int, maxsolem + 1> num{}, den{};
     den.fill(1);
     for (int t = 1; t <= x.n; ++t) {
-        const auto v = x.var[static_cast<std::size_t>(t)];
+        const auto v = x.var[t];
         num[v] = x.tp[t];
         den[v] = x.tq[t];
     }

@@ -41,7 +41,7 @@ void readsfexpr(SfExpr& e, const std::string& context)
     if (n < 1) bomb("setup phases", "too few sxterms" + context, 0);
     if (n > maxsxterms) bomb("setup phases", "too many sxterms" + context + maxlabel(maxsxterms), 0);
     e.n = n;
-    e.t.assign(static_cast<std::size_t>(n + 1), SXTerm{});
+    e.t.assign(n + 1, SXTerm{});
     for (int j = 1; j <= n; ++j) {
         SXTerm& s = e.t[j];
         s.factor = 1.0;

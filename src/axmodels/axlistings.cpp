@@ -219,7 +219,7 @@ void printwtable(int k)
     if (s.model != 0) {
         bool anyb = false, anyc = false;
         for (int g = 1; g <= s.ngterm; ++g) {
-            const auto w = s.gterm[static_cast<std::size_t>(g)][0];
+            const auto w = s.gterm[g][0];
             anyb = anyb || std::fabs(s.wb[w]) > 1e-6;
             anyc = anyc || std::fabs(s.wc[w]) > 1e-4;
         }
@@ -236,7 +236,7 @@ void printwtable(int k)
             auto valuerow = [&](const runio::Arr<double, maxpairs + 1>& v, int decimals, double small) {
                 line = "     ";
                 for (int g = first; g <= last; ++g) {
-                    const double x = v[s.gterm[static_cast<std::size_t>(g)][0]];
+                    const double x = v[s.gterm[g][0]];
                     if (small > 0.0 && std::fabs(x) < small)
                         addfield(" ", 10, line);
                     else

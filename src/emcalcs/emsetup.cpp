@@ -202,7 +202,7 @@ void dropleftout(const std::vector<int>& codes)
         }
         ems.emcode[k] = codes[gg];
         for (int l = 1; l <= n; ++l)
-            ems.covat(k, l) = (*e.covrow)[kept[static_cast<std::size_t>(l)].g];
+            ems.covat(k, l) = (*e.covrow)[kept[l].g];
     }
     ems.nem = n;
     comps.nemr = n;

@@ -108,7 +108,7 @@ int intechelon(const IntMatrix& a, int m, int n)
 {
     checksize(a, m, n, "intechelon");
     IntMatrix b(a.begin(), a.begin() + (m + 1));
-    std::vector<int> pivotcol(static_cast<std::size_t>(m) + 2, 0);
+    std::vector<int> pivotcol(m + 2, 0);
     return reduce(b, m, n, false, pivotcol, "intechelon");
 }
 
@@ -116,7 +116,7 @@ int nullspace(const IntMatrix& a, int m, int n)
 {
     checksize(a, m, n, "nullspace");
     IntMatrix b(a.begin(), a.begin() + (m + 1));
-    std::vector<int> pivotcol(static_cast<std::size_t>(m) + 2, 0);   // per row, 0 = none
+    std::vector<int> pivotcol(m + 2, 0);   // per row, 0 = none
     const int rank = reduce(b, m, n, true, pivotcol, "nullspace");
     std::vector<bool> ispivot(n + 1, false);
     for (int r = 1; r <= m; ++r) ispivot[pivotcol[r]] = true;

@@ -245,7 +245,7 @@ bool integerkind(int kind) { return kind == 1; }
 bool getreals(const Words& words, int nwords, int start, std::vector<double>& values, int& count)
 {
     if (!scannumbers(words, nwords, start, count, realkind)) return false;
-    values.assign(static_cast<std::size_t>(count + 1), 0.0);
+    values.assign(count + 1, 0.0);
     for (int j = 1; j <= count; ++j) {
         const std::string& w = words[start + j];
         std::string m;
@@ -265,7 +265,7 @@ bool getreals(const Words& words, int nwords, int start, std::vector<double>& va
 bool getints(const Words& words, int nwords, int start, std::vector<int>& values, int& count)
 {
     if (!scannumbers(words, nwords, start, count, integerkind)) return false;
-    values.assign(static_cast<std::size_t>(count + 1), 0);
+    values.assign(count + 1, 0);
     for (int j = 1; j <= count; ++j) {
         std::string m;
         int n;

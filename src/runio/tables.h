@@ -55,8 +55,8 @@ struct Vec : std::vector<T> {
 
 // Structured bindings of a fixed table, as of the standard array.
 template <class T, std::size_t N>
-struct std::tuple_size<Arr<T, N>> : std::integral_constant<std::size_t, N> {};
+struct std::tuple_size<runio::Arr<T, N>> : std::integral_constant<std::size_t, N> {};
 template <std::size_t I, class T, std::size_t N>
-struct std::tuple_element<I, Arr<T, N>> {
+struct std::tuple_element<I, runio::Arr<T, N>> {
     using type = T;
 };

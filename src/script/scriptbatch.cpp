@@ -385,7 +385,7 @@ void kwbatchreq(ScriptLine& l)
     if (w[2] == "all" && w[3] == "except") {
         if (!batchnumbers(l, 3, v, count, "batchreq not in range")) batchfatal("batchreq not given an index");
         runio::Arr<bool, maxbatch + 1> dropped{};
-        for (int i = 1; i <= count; ++i) dropped[v[static_cast<std::size_t>(i)]] = true;
+        for (int i = 1; i <= count; ++i) dropped[v[i]] = true;
         b.batchreqs.resize(maxbatch + 1);
         int n = 0;
         for (int i = 1; i <= b.nbatch; ++i)
@@ -421,10 +421,10 @@ void kwbatchswitch(ScriptLine& l)
         const bool except = w[3] == "except";
         if (except && !batchnumbers(l, 3, v, count, "batchswitch not in range")) count = 0;
         for (int i = 1; i <= maxbatch; ++i) b.batchon[i] = i <= b.nbatch;
-        for (int i = 1; i <= count; ++i) b.batchon[v[static_cast<std::size_t>(i)]] = false;
+        for (int i = 1; i <= count; ++i) b.batchon[v[i]] = false;
     } else if (batchnumbers(l, 1, v, count, "batchswitch not in range")) {
         b.batchon.fill(false);
-        for (int i = 1; i <= count; ++i) b.batchon[v[static_cast<std::size_t>(i)]] = true;
+        for (int i = 1; i <= count; ++i) b.batchon[v[i]] = true;
     } else {
         scriptproblem(l.keyword, "for " + l.keyword + ", \"all\", \"all except\" with batch numbers, or batch "
                                                       "numbers expected", "batch numbers expected");

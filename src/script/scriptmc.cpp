@@ -58,7 +58,7 @@ double mcfuncvalue(const McFunc& f)
 {
     double v = f.base;
     for (int i = 1; i <= f.nterms; ++i)
-        v += f.coef[i] * mcs.mcranges[f.range[static_cast<std::size_t>(i)]].value;
+        v += f.coef[i] * mcs.mcranges[f.range[i]].value;
     return v;
 }
 

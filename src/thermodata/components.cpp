@@ -181,7 +181,7 @@ void makeoxides()
         runio::Arr<bool, maxcomp + 1> present{};
         for (int k = 1; k <= nem; ++k)
             for (int j = 1; j <= ems.emncomp[k]; ++j)
-                present[ems.emcompcode[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)]] = true;
+                present[ems.emcompcode[k][j]] = true;
         if (dropoxygen) present[oxygenentry] = false;
         int n = 0;
         for (int order = 1; order <= runio::noxides; ++order) {
@@ -201,7 +201,7 @@ void makeoxides()
             const int code = ems.emcompcode[k][j];
             if (code == oxygenentry && dropoxygen) continue;
             // Two pairs of one element are one amount of it.
-            wmat[compof[static_cast<std::size_t>(code)]][k] += ems.emcompamt[k][j];
+            wmat[compof[code]][k] += ems.emcompamt[k][j];
         }
     }
 

@@ -193,7 +193,7 @@ void makep()
     dsmap.selected.fill(false);
     dsmap.ncopies.fill(0);
     for (int k = 1; k <= nem; ++k) {
-        const auto i = dsmap.filepos[static_cast<std::size_t>(k)];
+        const auto i = dsmap.filepos[k];
         if (dsmap.ncopies[i] == maxcopies)
             bomb("makep", "end-member " + dsname(static_cast<int>(i)) + " of " + quotedfile() +
                               " is wanted at more than 4 places of one calculation (max = 4)", 0);

@@ -143,7 +143,7 @@ void domake(const CalcEm& e, const MakeTable& mt, CopyRows& copies, int g)
         bomb("domake", message, 0);
     };
     for (int c = 1; c <= mk.count; ++c) {
-        const TdRow& w = ems.td[mt.cpos[static_cast<std::size_t>(g)][c]];
+        const TdRow& w = ems.td[mt.cpos[g][c]];
         int& kind = mk.kind[c];
         const bool landau = w[sSmax] > 0.0;
         if (w[sSmax] <= 0.0 && w[sBWn] <= 0.0) {
@@ -224,7 +224,7 @@ void makeemtd(const CalcEm& e, const MakeTable& mt, int g)
     TdRow& r = e.slots();
     const int n = mt.nconst[g];
     auto coef = [&](int c) { return mt.coef[g][c]; };
-    auto row = [&](int c) -> const TdRow& { return ems.td[mt.cpos[g][static_cast<std::size_t>(c)]]; };
+    auto row = [&](int c) -> const TdRow& { return ems.td[mt.cpos[g][c]]; };
     for (int s = sH; s <= sCpd; ++s) {
         double v = 0.0;
         for (int c = 1; c <= n; ++c) v += coef(c) * row(c)[s];
