@@ -22,7 +22,7 @@ using thermodata::maxrxn;
 using thermodata::Reactions;
 using thermodata::rxns;
 
-constexpr int maxlist = 201;      // values in a P, T or x(CO2) list
+using runio::maxlist;
 
 // ---------------------------------------------------------------- reaction lists
 void writereactionlists(bool& anyreactions);

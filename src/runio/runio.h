@@ -100,6 +100,9 @@ struct RandomState {
 extern RandomState rng;
 
 // ---------------------------------------------------------------- calculation windows
+constexpr int maxlist = 201;     // values in a P, T, x(CO2), activity or mu list
+constexpr int maxsetvars = 6;    // set activities, set chemical potentials
+
 // The windows of the calculation variables and the current point (P kbar,
 // T K): set up by the calculation windows and the script, read everywhere.
 struct Windows {
@@ -116,6 +119,18 @@ struct Windows {
     int pdecimals = 3, tdecimals = 2, xdecimals = 2, adecimals = 2, mudecimals = 1;   // printing precisions
     bool allreactions = true;
     int variance = 1;
+    double ptypsize = 0.0, ttypsize = 0.0;   // typical sizes of scaled P and T as unknowns
+    double pinc = 0.0, tinc = 0.0;           // P and T intervals from the script, 0 none
+    int listselect = 0;                      // lists of: 0 none, 1 P, 2 T, 3 both
+    Arr<double, maxlist + 1> plist{}, tlist{}, xlist{}, xh2olist{};
+    int nplist = 0, ntlist = 0, nxlist = 0;
+    // Value lists of the set activities and chemical potentials, by their
+    // order among the set names.
+    Arr<Arr<double, maxlist + 1>, maxsetvars + 1> alist{}, mulist{};
+    Arr<int, maxsetvars + 1> nalist{}, nmulist{};
+    double lnalow = 0.0, lnahigh = 0.0;      // ln of the activity window last asked
+    Arr<std::string, maxsetvars + 1> setalabel{};   // axis label of each set activity
+    Arr<double, maxsetvars + 1> setaentropy{};      // entropy of each set end-member (slot 2)
 };
 extern Windows win;
 
