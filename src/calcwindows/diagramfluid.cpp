@@ -25,6 +25,15 @@ void askpair(double& a, double& b, const std::string& prompt)
     b = v[2];
 }
 
+// An H2O-CO2 fluid of fixed composition: x asked, the other 1 - x.
+void fixedfluid(const char* prompt, double& x, double& other)
+{
+    putstr(0, "fluid is just H2O-CO2", 1, msl);
+    runio::promptreal(prompt, x);
+    other = 1.0 - x;
+    win.fluidtype = fluidfixedx;
+}
+
 std::string decimalsof(double x) { return runio::realstr(x, runio::ndecimals(x), true); }
 
 }  // namespace
@@ -86,6 +95,7 @@ void promptfluid()
     // matter even when neither is an end-member of the calculation.
     const bool crd = e.icrd != 0 || e.ifcrd != 0;
     bool activities = false;
+    bool scriptstood = false;   // the script's values passed at the first pass
     for (int pass = 1;; ++pass) {
         if (pass > 1 || !fromscript) {
             if (!h2o && !co2) {
@@ -105,28 +115,17 @@ void promptfluid()
                 }
                 activities = true;
             } else if (h2o && !co2) {
-                if (runio::query("fluid just H2O")) {
+                if (runio::query("fluid just H2O"))
                     w.xh2o = 1.0;
-                } else {
-                    putstr(0, "fluid is just H2O-CO2", 1, msl);
-                    runio::promptreal("fixed x(H2O)", w.xh2o);
-                    w.xco2 = 1.0 - w.xh2o;
-                    w.fluidtype = fluidfixedx;
-                }
+                else
+                    fixedfluid("fixed x(H2O)", w.xh2o, w.xco2);
             } else if (h2o && co2) {
-                putstr(0, "fluid is just H2O-CO2", 1, msl);
-                runio::promptreal("fixed x(CO2)", w.xco2);
-                w.xh2o = 1.0 - w.xco2;
-                w.fluidtype = fluidfixedx;
+                fixedfluid("fixed x(CO2)", w.xco2, w.xh2o);
             } else {
-                if (runio::query("fluid just CO2")) {
+                if (runio::query("fluid just CO2"))
                     w.xco2 = 1.0;
-                } else {
-                    putstr(0, "fluid is just H2O-CO2", 1, msl);
-                    runio::promptreal("fixed x(CO2)", w.xco2);
-                    w.xh2o = 1.0 - w.xco2;
-                    w.fluidtype = fluidfixedx;
-                }
+                else
+                    fixedfluid("fixed x(CO2)", w.xco2, w.xh2o);
             }
         }
         // A fluid end-member with nothing of it present has no chemical
@@ -138,7 +137,10 @@ void promptfluid()
         // 1e-12: a sum typed as 1.0001 may come out a rounding above it.
         if (!activities && w.xco2 + w.xh2o > 1.0001 + 1e-12) valid = false;
         // Without H2O, CO2 or cordierite the fluid enters nothing, and nothing would be asked.
-        if (valid || (!h2o && !co2 && !crd)) break;
+        if (valid || (!h2o && !co2 && !crd)) {
+            scriptstood = pass == 1 && fromscript;
+            break;
+        }
         if (pass == 1 && fromscript) {
             putstr(0, "x(CO2), x(H2O) from script not valid : ", 0, msl);
             if (s.strictscripting) runio::bomb("promptfluid", "bad values from script", 0);
@@ -147,8 +149,7 @@ void promptfluid()
         }
         // Values from the script that failed are asked for, not used.
     }
-    if (!fromscript) return;
-    // Reached only when the script's values stood at the first pass.
+    if (!scriptstood) return;
     std::string& line2 = runio::chans.line2;
     if ((!h2o && !co2 && crd) || w.fluidtype == fluidactivities)
         line2 = "a(CO2) = " + runio::realstr(w.xco2, 4, true) + ", a(H2O) = " + runio::realstr(w.xh2o, 4, true);

@@ -23,6 +23,16 @@ constexpr double notfound = 1e20;
 
 using Values = runio::Arr<double, runio::maxwords + 1>;
 
+// The mark of a value outside the window lo..hi or of the root finder's
+// "none" (written as nonemark); false when the value itself is to be written.
+bool marked(double v, double lo, double hi, const char* nonemark, int width, std::string& buffer)
+{
+    const char* mark = v < -notfound ? nonemark : v >= notfound ? "*" : v < lo ? "-" : v > hi ? "+" : nullptr;
+    if (mark == nullptr) return false;
+    addfield(mark, width, buffer);
+    return true;
+}
+
 void pwindowtext(std::string& buffer)
 {
     const Windows& w = win;
@@ -174,38 +184,40 @@ void ptdiagram(bool askwindows)
     w.xlow = w.xhigh = w.xco2;
 }
 
+// The P or T axis of a diagram whose other axis is x(CO2) or log a: its
+// window and centre, the list of the fixed one of P and T, and the prompt
+// that fixes it.
+struct PTAxis {
+    double &low, &high, &calc;
+    int& fixedlist;
+    void (*fix)();
+};
+
+PTAxis ptaxis(bool temperature)
+{
+    Windows& w = win;
+    if (temperature) return {w.tlow, w.thigh, w.tcalc, w.nplist, fixedp};
+    return {w.plow, w.phigh, w.pcalc, w.ntlist, fixedt};
+}
+
 void xco2diagram(bool askwindows, bool temperature)
 {
     Windows& w = win;
+    const PTAxis ax = ptaxis(temperature);
     if (askwindows) {
-        if (temperature) {
-            askaxes("T-x(CO2) window in which the phase diagram to be drawn", "T low, high , x(CO2) low, high", true,
-                    w.tlow, w.thigh, w.xlow, w.xhigh);
-            w.calcvariable = 1;
-        } else {
-            askaxes("P-x(CO2) window in which the phase diagram to be drawn", "P low, high , x(CO2) low, high", false,
-                    w.plow, w.phigh, w.xlow, w.xhigh);
-            w.calcvariable = 0;
-        }
+        const std::string v = temperature ? "T" : "P";
+        askaxes(v + "-x(CO2) window in which the phase diagram to be drawn", v + " low, high , x(CO2) low, high",
+                temperature, ax.low, ax.high, w.xlow, w.xhigh);
+        w.calcvariable = temperature ? 1 : 0;
         w.othervariable = 2;
-        checkaxes(temperature, temperature ? w.tlow : w.plow, temperature ? w.thigh : w.phigh, promptxco2window,
-                  w.xlow, w.xhigh);
-        if (temperature)
-            w.tcalc = (w.tlow + w.thigh) / 2.0;
-        else
-            w.pcalc = (w.plow + w.phigh) / 2.0;
+        checkaxes(temperature, ax.low, ax.high, promptxco2window, w.xlow, w.xhigh);
+        ax.calc = (ax.low + ax.high) / 2.0;
         w.xco2 = (w.xlow + w.xhigh) / 2.0;
         w.xh2o = 1.0 - w.xco2;
         if (temperature || runio::run.calcmode != 1) listxco2();
-        if (temperature)
-            w.nplist = 0;
-        else
-            w.ntlist = 0;
+        ax.fixedlist = 0;
     }
-    if (temperature)
-        fixedp();
-    else
-        fixedt();
+    ax.fix();
 }
 
 void logadiagram(bool askwindows, bool temperature)
@@ -213,8 +225,9 @@ void logadiagram(bool askwindows, bool temperature)
     Windows& w = win;
     runio::ScriptSet& s = runio::scriptset;
     runio::ScriptTables& t = runio::scripttabs;
-    const std::string v = temperature ? "T" : "P";
+    const PTAxis ax = ptaxis(temperature);
     if (askwindows) {
+        const std::string v = temperature ? "T" : "P";
         s.seta = s.setlna = s.setloga = 1;
         std::string a;
         if (runio::query("for " + v + "-log a, are logs to be to the base 10")) {
@@ -227,26 +240,16 @@ void logadiagram(bool askwindows, bool temperature)
             a = "ln a";
         }
         askaxes(v + "-" + a + " window in which the phase diagram to be drawn", v + " low, high , " + a + " low, high",
-                temperature, temperature ? w.tlow : w.plow, temperature ? w.thigh : w.phigh, w.lnalow, w.lnahigh);
+                temperature, ax.low, ax.high, w.lnalow, w.lnahigh);
         w.calcvariable = temperature ? 1 : 0;
         w.othervariable = 3;
-        checkaxes(temperature, temperature ? w.tlow : w.plow, temperature ? w.thigh : w.phigh, promptlogawindow,
-                  w.lnalow, w.lnahigh);
-        if (temperature)
-            w.tcalc = (w.tlow + w.thigh) / 2.0;
-        else
-            w.pcalc = (w.plow + w.phigh) / 2.0;
+        checkaxes(temperature, ax.low, ax.high, promptlogawindow, w.lnalow, w.lnahigh);
+        ax.calc = (ax.low + ax.high) / 2.0;
         t.setaval[1] = (w.lnalow + w.lnahigh) / 2.0;
         listlna(1, w.lnalow, w.lnahigh);
-        if (temperature)
-            w.nplist = 0;
-        else
-            w.ntlist = 0;
+        ax.fixedlist = 0;
     }
-    if (temperature)
-        fixedp();
-    else
-        fixedt();
+    ax.fix();
     w.setalabel[1] = t.setaname[1];
     if (t.setaname[1] == "CO2") {
         w.xco2 = 1.0;
@@ -376,15 +379,8 @@ void diagramwindowsetup(bool askwindows)
 void addT(double t, int width, std::string& buffer)
 {
     const Windows& w = win;
-    if (t < -notfound)
-        addfield("", width, buffer);
-    else if (t >= notfound)
-        addfield("*", width, buffer);
-    else if (t < w.tlow - 273.15)
-        addfield("-", width, buffer);
-    else if (t > w.thigh - 273.15)
-        addfield("+", width, buffer);
-    else if (w.tdecimals < 1)
+    if (marked(t, w.tlow - 273.15, w.thigh - 273.15, "", width, buffer)) return;
+    if (w.tdecimals < 1)
         runio::addrealshort(t, width, buffer);
     else
         runio::addreal(t, w.tdecimals, true, width, buffer);
@@ -393,37 +389,21 @@ void addT(double t, int width, std::string& buffer)
 void addP(double p, int width, std::string& buffer)
 {
     const Windows& w = win;
-    if (p < -notfound) {
-        addfield(" ", width, buffer);
-    } else if (p >= notfound) {
-        addfield("*", width, buffer);
-    } else if (p < w.plow) {
-        addfield("-", width, buffer);
-    } else if (p > w.phigh) {
-        addfield("+", width, buffer);
-    } else if (p > 99.9) {
+    if (marked(p, w.plow, w.phigh, " ", width, buffer)) return;
+    if (p > 99.9) {
         runio::addrealshort(p, width, buffer);
-    } else {
-        // Small pressures keep their leading significant digits.
-        const double a = std::fabs(p);
-        const int d = a >= 1.0 ? 1 : a >= 0.1 ? 2 : a >= 0.01 ? 3 : 4;
-        runio::addreal(p, std::max(w.pdecimals, d), true, width, buffer);
+        return;
     }
+    // Small pressures keep their leading significant digits.
+    const double a = std::fabs(p);
+    const int d = a >= 1.0 ? 1 : a >= 0.1 ? 2 : a >= 0.01 ? 3 : 4;
+    runio::addreal(p, std::max(w.pdecimals, d), true, width, buffer);
 }
 
 void addX(double x, int width, std::string& buffer)
 {
-    const Windows& w = win;
-    if (x < -notfound)
-        addfield(" ", width, buffer);
-    else if (x >= notfound)
-        addfield("*", width, buffer);
-    else if (x < w.xlow)
-        addfield("-", width, buffer);
-    else if (x > w.xhigh)
-        addfield("+", width, buffer);
-    else
-        runio::addreal(x, runio::ndecimals(x), true, width, buffer);
+    if (marked(x, win.xlow, win.xhigh, " ", width, buffer)) return;
+    runio::addreal(x, runio::ndecimals(x), true, width, buffer);
 }
 
 }  // namespace calcwindows
