@@ -108,6 +108,14 @@ inline Dialog talk(const std::function<void()>& body, const std::string& replies
     return d;
 }
 
+// The text with every occurrence of from replaced by to.
+inline std::string replaceall(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 // The run state as the start-up leaves it for the given mode, nothing read.
 inline void startrun(int calcmode)
 {
