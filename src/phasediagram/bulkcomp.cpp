@@ -21,14 +21,6 @@ using runio::putstr;
 constexpr int maxincrements = 100;      // steps of a bulk range
 constexpr int defaultincrements = 10;
 
-int componentnamed(const std::string& name)
-{
-    const thermodata::Components& cs = thermodata::comps;
-    int pos;
-    runio::posinlist(name, cs.compname.data(), cs.ncomp, pos);
-    return pos;
-}
-
 int nfree() { return thermodata::comps.nfreeox; }
 
 // The script's oxide list must be the free components, in their order.

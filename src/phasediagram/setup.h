@@ -44,5 +44,7 @@ void enterbulk(Composition& bulk);
 std::string bulkoxname(int j);
 // The component (position in compname) of free component j.
 int freecomponent(int j);
+// Position of a component in compname, 0 when the system has none of that name.
+int componentnamed(const std::string& name);
 
 }  // namespace phasediagram

@@ -8,8 +8,6 @@
 
 namespace phasediagram {
 
-namespace {
-
 int componentnamed(const std::string& name)
 {
     const thermodata::Components& cs = thermodata::comps;
@@ -17,8 +15,6 @@ int componentnamed(const std::string& name)
     runio::posinlist(name, cs.compname.data(), cs.ncomp, pos);
     return pos;
 }
-
-}  // namespace
 
 void varcalc()
 {
