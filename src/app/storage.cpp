@@ -5,6 +5,7 @@
 #include "calcwindows/calcwindows.h"
 #include "numerics/numerics.h"
 #include "runio/runio.h"
+#include "runio/scriptset.h"
 #include "thermodata/thermodata.h"
 
 namespace app {
@@ -68,6 +69,18 @@ void setupstore()
     calcwindows::win.adecimals = 2;
     calcwindows::win.mudecimals = 1;
     thermodata::ems.ih2o = thermodata::ems.ico2 = thermodata::ems.icrd = thermodata::ems.ifcrd = 0;
+
+    // No set activity or chemical potential yet: 10 stands for an activity
+    // still to be set, 0 for a chemical potential.
+    runio::ScriptTables& t = runio::scripttabs;
+    t.nseta = t.nsetmu = 0;
+    for (int k = 1; k <= runio::maxseta; ++k) {
+        t.setaname[k].clear();
+        t.setmuname[k].clear();
+        t.setaval[k] = 10.0;
+        t.setmuval[k] = 0.0;
+        calcwindows::win.nalist[k] = calcwindows::win.nmulist[k] = 0;
+    }
 
     files.scriptsuffix.clear();
     calcwindows::win.variance = 1;

@@ -131,6 +131,7 @@ struct SolPhase {
     bool alllinear = false;
     runio::Arr<double, 2> modeconst{0.6666667, 0.1666667};
     double modestart = -1.0;
+    int modeloop = 0;        // the isopleth value list that loops a held mode
     bool contracted = false;
     int nasread = 0, nvarasread = 0;
     runio::Arr<bool, maxsolem + 1> emkept{};

@@ -106,6 +106,7 @@ void kwcalcp(ScriptLine& l)
     calcwindows::Windows& w = calcwindows::win;
     readwindow(l, scriptset.calcP, w.plow, w.phigh, t.plowdefault, t.phighdefault, t.pinterval, scriptonep,
                scriptprange);
+    w.pinc = t.pinterval;
 }
 
 void kwcalct(ScriptLine& l)
@@ -114,6 +115,7 @@ void kwcalct(ScriptLine& l)
     calcwindows::Windows& w = calcwindows::win;
     readwindow(l, scriptset.calcT, w.tlow, w.thigh, t.tlowdefault, t.thighdefault, t.tinterval, scriptonet,
                scripttrange);
+    w.tinc = t.tinterval;
 }
 
 void kwptforaxe(ScriptLine& l)
