@@ -186,6 +186,9 @@ extern LsqArrays lsq;
 void kalfitalloc();   // storage and settings of the fit, before the run's files are opened
 void kalfitrun();     // the whole fit, one pass
 void kalfitend();     // end of the run
+// The enthalpies and their uncertainties after an iteration, from the
+// solution of the least-squares problem.
+void updateenthalpies(bool last);
 
 // settings
 void readdsprefs();

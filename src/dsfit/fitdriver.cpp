@@ -14,6 +14,8 @@ namespace {
 
 constexpr int maxiterations = 10;
 
+}  // namespace
+
 // Between iterations an enthalpy held by calorimetry goes back to its value
 // as read, and a free one (sd(H) as read of 99 or more) takes the fitted
 // value; after the last every enthalpy takes the fitted value with the
@@ -40,8 +42,6 @@ void updateenthalpies(bool last)
         }
     }
 }
-
-}  // namespace
 
 void kalfitrun()
 {

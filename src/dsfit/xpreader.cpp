@@ -248,20 +248,17 @@ void bracketvalues(Experiment& x, int e, const Words& words, Bracket& br)
     }
     // The fluid of the run sets the activities of H2O and CO2 unless the
     // record gives them below 1.
-    for (int j = 1; j <= x.n; ++j) {
-        const std::string& name = x.act[x.col[j]].name;
-        double& act = br.a[x.col[j]];
-        if (name == "H2O" && act >= 1.0) act = 1.0 - br.xco2;
-        if (name == "CO2" && act >= 1.0) act = br.xco2;
+    for (int i = 1; i <= x.nact; ++i) {
+        const std::string& name = x.act[i].name;
+        if (name == "H2O" && br.a[i] >= 1.0) br.a[i] = 1.0 - br.xco2;
+        if (name == "CO2" && br.a[i] >= 1.0) br.a[i] = br.xco2;
     }
     // ln Q needs the logarithm of every activity that is not calculated later.
-    for (int j = 1; j <= x.n; ++j) {
-        const ActEntry& a = x.act[x.col[j]];
-        if (a.marker == afirstem || a.marker == aotherem || a.marker == aconstituent) continue;
-        const double act = br.a[x.col[j]];
-        if (act > 0.0) continue;
+    for (int i = 1; i <= x.nact; ++i) {
+        const ActEntry& a = x.act[i];
+        if (a.marker == afirstem || a.marker == aotherem || a.marker == aconstituent || br.a[i] > 0.0) continue;
         bomb("readxy", "the activity of " + a.name + " in bracket " + inttext(b) + " of " + experimentname(e) + " is " +
-                           runio::realstrshort(act) + ": it must be above 0", 0);
+                           runio::realstrshort(br.a[i]) + ": it must be above 0", 0);
     }
 }
 
