@@ -25,6 +25,11 @@ std::map<std::string, std::string> examplefiles()
     return files;
 }
 
+void addsettings(std::map<std::string, std::string>& files, const std::string& lines)
+{
+    files["ds-prefs.txt"] = replaced(files["ds-prefs.txt"], "\n*\n", "\n" + lines + "*\n");
+}
+
 std::string replaced(const std::string& text, const std::string& from, const std::string& to)
 {
     const std::size_t at = text.find(from);

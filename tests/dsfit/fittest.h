@@ -14,6 +14,9 @@ namespace fittest {
 // The example fit's files by name, and a preferences file that runs the fit.
 std::map<std::string, std::string> examplefiles();
 
+// Settings lines added to the example's settings file, before its "*" line.
+void addsettings(std::map<std::string, std::string>& files, const std::string& lines);
+
 // The first occurrence of a piece of text replaced; fails the test when absent.
 std::string replaced(const std::string& text, const std::string& from, const std::string& to);
 

@@ -288,7 +288,7 @@ TEST(FitInput, ExperimentRecords)
         "-1\n"
         "0\n";
     auto files = withfluids(xp);
-    files["ds-prefs.txt"] += "userfac no\n";
+    fittest::addsettings(files, "userfac no\n");
     FitDir dir(files);
     const std::string log = fittest::logof(readrc);
     EXPECT_NE(log.find("\nreading experimental data\n\n\nREADING experimental work\n  1)  fo + q = en  (first)\n  2)  H2O + q = CO2 + en  (second)\n"

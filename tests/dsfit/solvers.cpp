@@ -271,6 +271,42 @@ TEST(FitSolversDeathTest, EnthalpiesTheRowsDoNotFix)
     }
 }
 
+TEST(FitSolvers, ExampleFit)
+{
+    fittest::FitDir dir;
+    readrc();
+    assemblelsq(1);
+    // The rows over per, q, fo, en: the three enthalpies known by
+    // calorimetry, 2 per + 2 q - en by oxide calorimetry, and the two
+    // experiments fo + q = en and 2 per + en = 2 fo.
+    const std::vector<std::vector<int>> x = {{1, 0, 0, 0}, {0, 1, 0, 0},   {0, 0, 1, 0},
+                                             {2, 2, 0, -1}, {0, -1, -1, 1}, {-2, 0, 2, -1}};
+    ASSERT_EQ(lsq.nobs, 6);
+    const int m = 6, n = 4;
+    std::vector<double> a(m * n), b(m);
+    for (int i = 1; i <= m; ++i) {
+        for (int j = 1; j <= n; ++j) {
+            EXPECT_EQ(lsq.xat(i, j), x[i - 1][j - 1]) << i << " " << j;
+            EXPECT_EQ(lsq.bat(i, j) != 0, x[i - 1][j - 1] != 0);
+            a[static_cast<std::size_t>((j - 1) * m + i - 1)] = x[i - 1][j - 1] / lsq.ysd[i];
+        }
+        b[static_cast<std::size_t>(i - 1)] = lsq.y[i] / lsq.ysd[i];
+    }
+    EXPECT_EQ(lsq.y[1], -601.60);
+    EXPECT_EQ(lsq.ysd[3], 0.60);
+    int info = 0, lwork = 256, nrhs = 1;
+    std::vector<double> work(256);
+    dgels_("N", &m, &n, &nrhs, a.data(), &m, b.data(), &m, work.data(), &lwork, &info);
+    qr();
+    std::vector<double> theta(n + 1);
+    for (int j = 1; j <= n; ++j) {
+        EXPECT_NEAR(lsq.theta[j], b[static_cast<std::size_t>(j - 1)], 1e-8);
+        theta[static_cast<std::size_t>(j)] = lsq.theta[j];
+    }
+    choleski();
+    for (int j = 1; j <= n; ++j) EXPECT_NEAR(lsq.theta[j], theta[static_cast<std::size_t>(j)], 1e-6);
+}
+
 TEST(FitSolvers, EnthalpiesBetweenIterations)
 {
     fittest::FitDir dir;
