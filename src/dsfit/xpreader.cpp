@@ -288,6 +288,7 @@ void readbrackets(int e)
     for (int k = 2; k <= x.groupsize; ++k) {
         fit.xp[e + k - 1].br = x.br;
         fit.xp[e + k - 1].nb = x.nb;
+        fit.xp[e + k - 1].compsmissing = x.compsmissing;
     }
 }
 
