@@ -105,6 +105,9 @@ void readrc()
     fit.xpcatcount.fill(0);
 
     opendatafile("em", fitopts.emsuffix, "thermo");
+    // The end-member file is the fit's dataset: the a-x reader names it
+    // when a phase has an end-member that is not there.
+    thermodata::ds.dsfilename = files.filename;
     readth();
     closeread(files.infile);
     thermodata::ds.ndsem = fit.ntda;

@@ -272,6 +272,8 @@ TEST(FitRun, FatalErrorsOfWholeFiles)
         // 3 rows of direct calorimetry and 1198 experiments
         {"ds-xpex.txt", "0\n" + repeated(nothing, 1198) + "0\n", "readxy : too much data -> increase maxnexp"},
         {"ds-axex.txt", phases(77), "readxy : too many ss -> make maxnp bigger"},
+        {"ds-axex.txt", replaced(pmtest::examplefile("ds-axex.txt"), "  en   1  1  xen 1\n", "  fa   1  1  xen 1\n"),
+         "reading : fa not in \"ds-emex.txt\""},
         // a phase whose site fraction of fo is never positive
         {"ds-axex.txt",
          "ord 2\nverbatim\nord: never legal\nverbatim\n Q(ord) 0.5 range 0 1\n p(fo) 1 1 1 1 -1 Q\n"

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "bombcheck.h"
 #include "dsfit/dsfit.h"
 #include "fittest.h"
 #include "runio/runio.h"
@@ -329,6 +330,14 @@ TEST(FitInput, ExperimentRecords)
     EXPECT_EQ(b.br[1].a[3], 0.5);
     EXPECT_EQ(fit.xp[3].br[1].a[2], 0.7);
     EXPECT_EQ(fit.xp[3].act[2].marker, agiven);
+}
+
+TEST(FitInputDeathTest, FluidWithoutH2O)
+{
+    // x(CO2) = 1 leaves H2O an activity of 0, whose logarithm ln Q needs.
+    FitDir dir(withfluids("0\n1 H2O en q\n 1 -1 1 1 wet\n 1 1 1\n 1 5 600 1\n-1\n0\n"));
+    EXPECT_BOMB(readrc(), "-- run bombed in readxy : the activity of H2O in bracket 1 of experiment 1 is 0: it must "
+                          "be above 0\n");
 }
 
 TEST(FitInput, ReactionText)

@@ -305,6 +305,9 @@ TEST(FitSolvers, ExampleFit)
     }
     choleski();
     for (int j = 1; j <= n; ++j) EXPECT_NEAR(lsq.theta[j], theta[static_cast<std::size_t>(j)], 1e-6);
+    // the categories count the experiments of the last assembly
+    assemblelsq(2);
+    EXPECT_EQ(std::accumulate(fit.xpcatcount.begin(), fit.xpcatcount.end(), 0), 2);
 }
 
 TEST(FitSolvers, EnthalpiesBetweenIterations)
