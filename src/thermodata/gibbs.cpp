@@ -22,10 +22,6 @@ const double sqrtt0 = std::sqrt(tref);
 const double invt0sq = 1.0 / (tref * tref);
 const double invsqrtt0 = 1.0 / std::sqrt(tref);
 
-// Experiment number of the dataset fit shown in the thermal-pressure
-// diagnostic: 1 outside the fit.
-constexpr int expnooutsidefit = 1;
-
 // A non-integer power, as exp(y ln x) throughout (a negative base gives NaN,
 // which the caller then sees in G).
 inline double rpow(double x, double y) { return std::exp(y * std::log(x)); }
@@ -82,7 +78,7 @@ void oldmodulus(const TdRow& r, double t, double& kt, double& kp)
                                        double c)
 {
     std::string line;
-    runio::addfield(runio::inttext(expnooutsidefit), 4, line);
+    runio::addfield(runio::inttext(ds.expno), 4, line);
     runio::addfield(std::string(name), 6, line);
     runio::addreal(p, 6, true, 12, line);
     runio::addrealshort(t - 273.15, 10, line);
@@ -290,10 +286,10 @@ void gem(int k, double& g, double p, double t)
     else if (r[sSmax] > 0.0)
         go = landauterm(r, p, t);
 
-    // In the dataset fit only experiments that ask for the channel fluid
-    // carry it, and none does unless the fit says so.
+    // In the dataset fit only the experiments that ask for the channel
+    // fluid carry it.
     double gc = 0.0;
-    if ((name == "crd" || name == "fcrd") && runio::run.calcmode != 1 && !fit)
+    if ((name == "crd" || name == "fcrd") && runio::run.calcmode != 1 && (!fit || ds.fitcrd))
         gc = cordieriteterm(xco2, xh2o, p, t);
 
     // In the fit the aqueous coefficients and the ionic strength are zero.

@@ -52,6 +52,11 @@ struct Dataset {
     int dsmode = 5;                                  // line 3 of the new layout; -1 for the old layout
     bool dsold = false, dsnew = true;                // exactly one is set
     bool dsgen6 = true;                              // the newer fluid equations of state
+    // The dataset fit's current experiment: its number, shown when an
+    // end-member's thermal pressure fails, and whether cordierite holds
+    // channel fluid in it.
+    int expno = 1;
+    bool fitcrd = false;
     std::string filesuffix;                          // "ds" + dataset suffix
     std::string dsfilename;                          // "pm-" + filesuffix + ".txt"
     std::string dstitle;                             // the title line less its last 18 characters

@@ -1,0 +1,87 @@
+#include "fittest.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "app/app.h"
+#include "dsfit/dsfit.h"
+#include "runio/runio.h"
+#include "script/script.h"
+#include "thermodata/thermodata.h"
+
+namespace fs = std::filesystem;
+
+namespace fittest {
+
+std::map<std::string, std::string> examplefiles()
+{
+    std::map<std::string, std::string> files;
+    for (const char* name : {"ds-prefs.txt", "ds-screx.txt", "ds-emex.txt", "ds-axex.txt", "ds-xpex.txt"})
+        files[name] = pmtest::examplefile(name);
+    files["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 9);
+    return files;
+}
+
+void addsettings(std::map<std::string, std::string>& files, const std::string& lines)
+{
+    files["ds-prefs.txt"] = replaced(files["ds-prefs.txt"], "\n*\n", "\n" + lines + "*\n");
+}
+
+std::string replaced(const std::string& text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << "not in the text: " << from;
+    if (at == std::string::npos) return text;
+    return text.substr(0, at) + to + text.substr(at + from.size());
+}
+
+FitDir::FitDir(const std::map<std::string, std::string>& files)
+{
+    std::string templ = (fs::temp_directory_path() / "pmfit-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path = templ;
+    previous = fs::current_path().string();
+    fs::current_path(path);
+    for (const auto& [name, text] : files) pmtest::writefile(name, text);
+
+    using namespace runio;
+    makestarttables();
+    run.calcmode = 5;
+    run.runno = 1;
+    chans.chanset = 0;
+    prefs = Prefs{};
+    prefs.bombautoexit = true;
+    if (thermodata::ems.td.empty()) app::setupstore();
+    script::initscripts();
+    thermodata::ds.dsnew = true;
+    thermodata::ds.dsold = false;
+    thermodata::ds.dsgen6 = true;
+    win.fluidtype = 6;
+    dsfit::kalfitalloc();
+}
+
+FitDir::~FitDir()
+{
+    runio::closeread(runio::files.infile);
+    fs::current_path(previous);
+    fs::remove_all(path);
+}
+
+std::string logof(const std::function<void()>& body)
+{
+    using namespace runio;
+    openoutfile("captured", ".txt", chlog);
+    chans.chanset |= mlog;
+    body();
+    std::fclose(chans.file[chlog]);
+    chans.file[chlog] = nullptr;
+    chans.chanset &= ~mlog;
+    return pmtest::readfile("captured.txt");
+}
+
+std::string emfile(const std::string& records) { return "5\nheading\n" + records + "*\n"; }
+
+}  // namespace fittest
