@@ -84,6 +84,7 @@ struct EmRec {
     thermodata::TdRow slots{};
     runio::Vec<double> covrow;                        // 1..400, sized when used
     int largestpower = 1;
+    int dscode = 1;          // the dataset code of the end-member (1 for a made one), set with its data row
     int fluidindex = 0;
     bool exclude = false;
 };
