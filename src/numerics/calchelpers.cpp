@@ -150,6 +150,17 @@ void setupdogmin()
         }
 }
 
+std::string realexp(double x, int n)
+{
+    runio::DecRec rec;
+    const runio::DecFormat fmt{runio::significantkind, n};
+    runio::realtodec(fmt, rec, x);
+    std::string text;
+    runio::dectostr(fmt, rec, text);
+    if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+    return text;
+}
+
 double devalpoly(const axmodels::SfExpr& e, int k, const double* x, int base)
 {
     double sum = 0.0;

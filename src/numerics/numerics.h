@@ -100,6 +100,8 @@ void phasebulk(int k, CompVector& comp);
 using RealMatrix = runio::Arr<runio::Arr<double, thermodata::maxem + 1>, thermodata::maxem + 1>;
 void realreaction(const RealMatrix& a, int m, int n, EmTable& x);
 void printrealreaction(const EmTable& coef, const std::string* names, int n, std::string& text);
+// x with n significant digits in exponent form ("-1.000e-2").
+std::string realexp(double x, int n);
 // d(expression)/d(variable k), variable v read from x[v + base - 1].
 double devalpoly(const axmodels::SfExpr& e, int k, const double* x, int base);
 

@@ -336,7 +336,7 @@ bool massbalance(Vector& x, SquareTable& jac, Vector& f, int nv, const runio::Ar
         }
         if (std::fabs(s) < rankfloor || (sf.dogminon && sf.dogminlevel < 2)) continue;
         std::string l = "residual (";
-        addreal(s, 4, false, 12, l);
+        addfield(realexp(s, 4), 12, l);
         runio::screenwrite(l + ") should be zero in rank-deficient case\n");
         if (!sf.dogminon) runio::bomb("nlefunc", "residuals not in reduced system", 0);
         runio::screenwrite("residuals not in reduced system - shouldn't have happened?\n");

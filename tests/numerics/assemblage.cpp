@@ -103,6 +103,7 @@ void Assemblage::setup(const std::string& axtext, const std::vector<std::string>
     thermodata::makeemc();
     thermodata::readds(3);
     thermodata::setupemdata();
+    thermodata::countcomp();
     thermodata::ems.act.fill(1.0);
     // every component free, in the order of the composition matrix
     thermodata::comps.nfreeox = thermodata::comps.ncomp;

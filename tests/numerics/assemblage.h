@@ -31,7 +31,7 @@ extern const std::string h2oco2;
 extern const std::string aqueous;
 
 class Assemblage : public ::testing::Test {
-protected:
+public:
     void SetUp() override;
     void TearDown() override;
     // Reads the a-x text with the example dataset and sets up the end-members
