@@ -76,6 +76,29 @@ bool nlefunc(Vector& x, SquareTable& j, Vector& f);
 // end-member list or the names behind it change).
 void forgetgibbs();
 
+// ---------------------------------------------------------------- the non-linear solver
+// Solves the equations of the current unknowns from nlex (free unknowns
+// scaled, fixed ones in their own units), leaving the point reached in nlex.
+// code: 0 solved, 1 step too small away from the solution, 2 too many
+// iterations, 3 jacobian singular, 4 no interval found, 5 no acceptable step
+// in it, 6 three steps not reduced, 7 largest admissible step too small,
+// 9 no start, 10 stopped otherwise.  True exactly when code is 0.
+bool nle(int& code);
+// The residual function the solver evaluates: nlefunc, unless a test
+// puts another in its place.
+using ResidualFunction = bool (*)(Vector& x, SquareTable& j, Vector& f);
+extern ResidualFunction residualfunction;
+
+// Covariance and standard deviations of the solved unknowns (into unc) from
+// the enthalpy covariance of the end-members, through the jacobian in
+// natural units that the last evaluation left.
+void propagatecov();
+// LU decomposition with scaled partial pivoting of a[1..n][1..n] (pivots in
+// L, unit diagonal in U); logdet carries the sign of the determinant.
+bool ludecomp(SquareTable& a, runio::Arr<int, maxnlex + 1>& perm, double& logdet, int n);
+using Sensitivities = runio::Arr<runio::Arr<double, thermodata::maxem + 1>, maxnlex + 1>;
+bool solvesens(const SquareTable& a, Sensitivities& sens, int n);
+
 // ---------------------------------------------------------------- shared helpers
 constexpr int maxdogmin = 120;   // P-T points of a Gibbs energy minimisation grid
 struct DogminPoint {
