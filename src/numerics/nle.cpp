@@ -123,7 +123,6 @@ bool initialise()
     }
     s.iteration = 0;
     s.tracelines = 0;
-    if (sf.debuglevel == 2) printheader();
     s.maxe = s.maxdx = 1.0;
     s.notreduced = 0;
     s.stop = s.esize = s.fsize = s.dxconverge = s.smallstep = s.overit = s.done = false;
@@ -260,6 +259,9 @@ bool nle(int& code)
         code = 0;
         return true;
     }
+    // The table's header once the start is known to need iterations: a
+    // start at the solution writes nothing.
+    if (debuglevel() == 2) printheader();
     do {
         ++s.iteration;
         s.overit = s.iteration > s.maxit;
