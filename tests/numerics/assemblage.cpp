@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/app.h"
 #include "axmodels/axmodels.h"
@@ -147,6 +148,21 @@ numerics::Vector Assemblage::scaled(const std::vector<double>& natural)
         x[i] = u.xfree[i] ? natural[k] * u.xscale[i] + u.xoffset[i] : natural[k];
     }
     return x;
+}
+
+ScratchDir::ScratchDir()
+{
+    std::string templ = (fs::temp_directory_path() / "pmnle-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    dir = templ;
+    previous = fs::current_path().string();
+    fs::current_path(dir);
+}
+
+ScratchDir::~ScratchDir()
+{
+    fs::current_path(previous);
+    fs::remove_all(dir);
 }
 
 std::string exampleax() { return pmtest::examplefile("pm-axex.txt"); }

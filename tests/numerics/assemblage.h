@@ -48,6 +48,14 @@ public:
     std::string dir, previous;
 };
 
+// A fresh working directory for the life of the object, removed afterwards:
+// child processes and captured output write their files there.
+struct ScratchDir {
+    ScratchDir();
+    ~ScratchDir();
+    std::string dir, previous;
+};
+
 // The example a-x file.
 std::string exampleax();
 // The text with the first occurrence of from replaced; fails the test when absent.

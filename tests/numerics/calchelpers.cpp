@@ -15,6 +15,7 @@ using namespace numerics;
 
 TEST(RealReaction, NullVectorOfAFullRankMatrix)
 {
+    asmtest::ScratchDir scratch;
     thermodata::ems.nem = 6;
     static RealMatrix a{};
     // MgO, FeO, SiO2 of fo, fa, en, q (columns): fo + q = en has fa 0
@@ -98,6 +99,7 @@ TEST(DevalPoly, SquaredVariableAndProducts)
 
 TEST(SetupDogmin, GridAndItsLimit)
 {
+    asmtest::ScratchDir scratch;
     runio::makestarttables();
     runio::win.nplist = 2;
     runio::win.ntlist = 3;

@@ -109,6 +109,7 @@ protected:
         return code;
     }
     std::vector<Vector> calls;   // every point evaluated
+    asmtest::ScratchDir scratch;
 };
 
 TEST_F(Solver, RosenbrockTypeRoot)
