@@ -126,17 +126,8 @@ void layout(int k, double p, double t)
     u.xname[1] = "P(kbar)";
     u.xname[2] = std::string("T(") + runio::degreesign + "C)";
     for (int j = 1; j <= s.n; ++j) {
-        const axmodels::EmRec& e = s.em[j];
-        thermodata::TdRow& row = ems.td[j];
-        row.fill(0.0);
-        const bool made = !thermodata::ds.dsold && e.make.count != 0;
-        const int last = made ? thermodata::sV : thermodata::sBWfac;
-        for (int sl = 1; sl <= last; ++sl) row[sl] = e.slots[sl];
-        if (made) {
-            row[thermodata::sPhase] = k;
-            row[thermodata::sEntry] = j;
-        }
-        ems.emcode[j] = e.dscode;
+        numerics::settdrow(j, s.em[j].slots, s.em[j].make.count != 0, k, j);
+        ems.emcode[j] = s.em[j].dscode;
     }
     int nq = 0;
     const int m = s.nvar;
@@ -144,12 +135,7 @@ void layout(int k, double p, double t)
         const axmodels::XyzVar& x = s.var[v];
         const int i = v + 2;
         u.nlex[i] = x.guess;
-        u.xname[i] = x.name;
-        u.xscale[i] = x.scale;
-        u.xoffset[i] = x.offset;
-        u.xtypsize[i] = x.typsize;
-        u.xlokind[i] = x.lokind;
-        u.xhikind[i] = x.hikind;
+        numerics::setvariable(i, x);
         u.xloop[i] = 0;
         u.xfree[i] = x.isorder;
         if (x.isorder) ++nq;
@@ -159,27 +145,8 @@ void layout(int k, double p, double t)
     for (int i = u.nvar + 1; i <= u.nvar + ph.nph && i <= numerics::maxnlex; ++i) u.xfree[i] = false;
     if (rxns.nrxn != nq) bomb("calcq", "no of reactions not equal to no of Qs", 0);
 
-    u.nvarlim = 0;
-    for (int r = 1; r <= s.nvarlim; ++r) {
-        if (u.nvarlim + 1 > numerics::maxvarlim)
-            bomb("calcq", "too many varlims" + runio::maxlabel(numerics::maxvarlim), 0);
-        auto& row = u.xvarlim[++u.nvarlim];
-        for (int j = 1; j <= m + 3; ++j) row[j] = numerics::Rational{};
-        for (int v = 1; v <= m; ++v) row[v + 2] = {s.varlimnum[r][v], s.varlimden[r][v]};
-        row[m + 3] = {s.varlimnum[r][s.n], s.varlimden[r][s.n]};
-    }
-    u.nsfcheck = 0;
-    if (!s.alllinear) {
-        for (int j = 1; j <= s.nsf; ++j) {
-            if (s.sflinear[j]) continue;
-            if (u.nsfcheck + 1 > numerics::maxsfcheck)
-                bomb("calcq", "no site fractions not handled too big" + runio::maxlabel(numerics::maxsfcheck), 1);
-            ++u.nsfcheck;
-            u.sfcheckphase[u.nsfcheck] = k;
-            u.sfchecksite[u.nsfcheck] = j;
-            u.sfcheckx[u.nsfcheck] = 3;
-        }
-    }
+    u.nvarlim = u.nsfcheck = 0;
+    numerics::addphaselimits(k, 2, "calcq");
     u.nmodes = u.nsolmodes = 0;
     for (int i = 3; i <= u.nvar; ++i)
         if (u.xfree[i]) u.nlex[i] = u.nlex[i] * u.xscale[i] + u.xoffset[i];

@@ -33,23 +33,6 @@ void nextem(Layout& l)
     ++l.e;
 }
 
-// The data row of a calculation end-member.  A made end-member of a
-// new-layout dataset keeps only its own DQF increment (H, S, V) and the
-// address of its recipe (phase, entry; phase 0 for a pure phase), through
-// which its Gibbs energy is assembled from its constituents.
-void tdrow(int e, const TdRow& slots, bool made, int phase, int entry)
-{
-    TdRow& r = thermodata::ems.td[e];
-    r.fill(0.0);
-    const int last = thermodata::ds.dsold || !made ? thermodata::sBWfac : thermodata::sV;
-    for (int s = 1; s <= last; ++s) r[s] = slots[s];
-    if (!thermodata::ds.dsold && made) {
-        r[thermodata::sPhase] = phase;
-        r[thermodata::sEntry] = entry;
-    }
-    thermodata::ems.emdsname[e].clear();
-}
-
 void compcolumn(int e, const runio::Arr<int, thermodata::maxcomp + 1>& comp)
 {
     auto& c = thermodata::comps.c;
@@ -87,19 +70,14 @@ void addsolutionphase(int i, Layout& l)
         const axmodels::EmRec& em = s.em[k];
         ems.emname[l.e] = em.name;
         compcolumn(l.e, em.comp);
-        tdrow(l.e, em.slots, em.make.count != 0, i, k);
+        settdrow(l.e, em.slots, em.make.count != 0, i, k);
         ems.emcode[l.e] = em.dscode;
     }
     for (int v = 1; v <= s.nvar; ++v) {
         if (l.n + 1 > maxnlex) bomb("makecrossrefs", "too many variables" + maxlabel(maxnlex), 0);
         const int n = ++l.n;
         const axmodels::XyzVar& x = s.var[v];
-        u.xname[n] = x.name;
-        u.xscale[n] = x.scale;
-        u.xoffset[n] = x.offset;
-        u.xtypsize[n] = x.typsize;
-        u.xlokind[n] = x.lokind;
-        u.xhikind[n] = x.hikind;
+        setvariable(n, x);
         u.xloop[n] = x.loopindex;
         u.xfree[n] = !x.fixed;
         if (x.fixed) ++u.nfixedvar;
@@ -107,47 +85,16 @@ void addsolutionphase(int i, Layout& l)
     }
 }
 
-// The variable-limit rows of the assemblage's phases over the whole unknown
-// list, each phase's coefficients at its own variables' positions.
-void setvarlims(const PhaseFlags& phases)
+// The variable-limit rows and the checked site fractions of the
+// assemblage's phases over the whole unknown list.
+void setphaselimits(const PhaseFlags& phases)
 {
-    Unknowns& u = unk;
-    u.nvarlim = 0;
+    unk.nvarlim = unk.nsfcheck = 0;
     int n = 2;
     for (int i = 1; i <= ph.nss; ++i) {
         if (!phases[i]) continue;
-        const axmodels::SolPhase& s = ph.prec1[i];
-        for (int r = 1; r <= s.nvarlim; ++r) {
-            if (u.nvarlim + 1 > maxvarlim) bomb("makecrossrefs", "too many varlims" + maxlabel(maxvarlim), 0);
-            auto& row = u.xvarlim[++u.nvarlim];
-            for (int j = 1; j <= u.nvar + 1; ++j) row[j] = Rational{};
-            for (int v = 1; v <= s.nvar; ++v) row[n + v] = {s.varlimnum[r][v], s.varlimden[r][v]};
-            row[u.nvar + 1] = {s.varlimnum[r][s.n], s.varlimden[r][s.n]};
-        }
-        n += s.nvar;
-    }
-}
-
-void setsfchecks(const PhaseFlags& phases)
-{
-    Unknowns& u = unk;
-    u.nsfcheck = 0;
-    int n = 2;
-    for (int i = 1; i <= ph.nss; ++i) {
-        if (!phases[i]) continue;
-        const axmodels::SolPhase& s = ph.prec1[i];
-        if (!s.alllinear) {
-            for (int k = 1; k <= s.nsf; ++k) {
-                if (s.sflinear[k]) continue;
-                if (u.nsfcheck + 1 > maxsfcheck)
-                    bomb("makecrossrefs", "no site fractions not handled too big" + maxlabel(maxsfcheck), 1);
-                ++u.nsfcheck;
-                u.sfcheckphase[u.nsfcheck] = i;
-                u.sfchecksite[u.nsfcheck] = k;
-                u.sfcheckx[u.nsfcheck] = n + 1;
-            }
-        }
-        n += s.nvar;
+        addphaselimits(i, n, "makecrossrefs");
+        n += ph.prec1[i].nvar;
     }
 }
 
@@ -300,6 +247,52 @@ void setresultentries(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>&
 
 }  // namespace
 
+void settdrow(int e, const TdRow& slots, bool made, int phase, int entry)
+{
+    TdRow& r = thermodata::ems.td[e];
+    r.fill(0.0);
+    const int last = thermodata::ds.dsold || !made ? thermodata::sBWfac : thermodata::sV;
+    for (int s = 1; s <= last; ++s) r[s] = slots[s];
+    if (!thermodata::ds.dsold && made) {
+        r[thermodata::sPhase] = phase;
+        r[thermodata::sEntry] = entry;
+    }
+    thermodata::ems.emdsname[e].clear();
+}
+
+void setvariable(int n, const axmodels::XyzVar& x)
+{
+    Unknowns& u = unk;
+    u.xname[n] = x.name;
+    u.xscale[n] = x.scale;
+    u.xoffset[n] = x.offset;
+    u.xtypsize[n] = x.typsize;
+    u.xlokind[n] = x.lokind;
+    u.xhikind[n] = x.hikind;
+}
+
+void addphaselimits(int k, int n, const char* where)
+{
+    Unknowns& u = unk;
+    const axmodels::SolPhase& s = ph.prec1[k];
+    for (int r = 1; r <= s.nvarlim; ++r) {
+        if (u.nvarlim + 1 > maxvarlim) bomb(where, "too many varlims" + maxlabel(maxvarlim), 0);
+        auto& row = u.xvarlim[++u.nvarlim];
+        for (int j = 1; j <= u.nvar + 1; ++j) row[j] = Rational{};
+        for (int v = 1; v <= s.nvar; ++v) row[n + v] = {s.varlimnum[r][v], s.varlimden[r][v]};
+        row[u.nvar + 1] = {s.varlimnum[r][s.n], s.varlimden[r][s.n]};
+    }
+    if (s.alllinear) return;
+    for (int j = 1; j <= s.nsf; ++j) {
+        if (s.sflinear[j]) continue;
+        if (u.nsfcheck + 1 > maxsfcheck) bomb(where, "no site fractions not handled too big" + maxlabel(maxsfcheck), 1);
+        ++u.nsfcheck;
+        u.sfcheckphase[u.nsfcheck] = k;
+        u.sfchecksite[u.nsfcheck] = j;
+        u.sfcheckx[u.nsfcheck] = n + 1;
+    }
+}
+
 void makecrossrefs(const PhaseFlags& phases)
 {
     Unknowns& u = unk;
@@ -316,8 +309,7 @@ void makecrossrefs(const PhaseFlags& phases)
     for (int i = 1; i <= ph.nss; ++i)
         if (phases[i]) addsolutionphase(i, l);
     u.nvar = l.n;
-    setvarlims(phases);
-    setsfchecks(phases);
+    setphaselimits(phases);
 
     runio::Arr<bool, 400 + 1> held{};
     for (int p = 1; p <= ph.npure; ++p) {
@@ -326,7 +318,7 @@ void makecrossrefs(const PhaseFlags& phases)
         nextem(l);
         ems.emname[l.e] = pp.emname;
         compcolumn(l.e, pp.comp);
-        tdrow(l.e, pp.slots, pp.make.count != 0, 0, p);
+        settdrow(l.e, pp.slots, pp.make.count != 0, 0, p);
         ems.emcode[l.e] = 1;
         held[p] = heldbysetting(pp.name);
     }

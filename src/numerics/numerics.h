@@ -58,6 +58,14 @@ void makecrossrefs(const PhaseFlags& phases);
 // then P and T.
 using LoopLengths = runio::Arr<int, 400 + 1>;
 void setuploops(LoopLengths& lim, int& nloops);
+// Pieces of a lay-out, shared with the order-disorder solve: the data row
+// of calculation end-member e (a made one keeps its DQF and the address of
+// its recipe, phase 0 for a pure phase); unknown n from a phase variable
+// (name, scaling, bound kinds); and the variable-limit rows and checked site
+// fractions of solution phase k, whose variables follow unknown n (nvar set).
+void settdrow(int e, const thermodata::TdRow& slots, bool made, int phase, int entry);
+void setvariable(int n, const axmodels::XyzVar& x);
+void addphaselimits(int k, int n, const char* where);
 
 // ---------------------------------------------------------------- activities and residuals
 using Vector = runio::Arr<double, maxnlex + 1>;   // 1..74

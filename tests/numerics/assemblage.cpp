@@ -15,6 +15,7 @@
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "script/script.h"
+#include "thermodata/gibbs.h"
 #include "thermodata/thermodata.h"
 
 namespace fs = std::filesystem;
@@ -163,6 +164,13 @@ ScratchDir::~ScratchDir()
 {
     fs::current_path(previous);
     fs::remove_all(dir);
+}
+
+double gem(const std::string& name, double p, double t)
+{
+    double g;
+    thermodata::gemmake(Assemblage::em(name), g, p, t);
+    return g;
 }
 
 std::string exampleax() { return pmtest::examplefile("pm-axex.txt"); }

@@ -56,6 +56,9 @@ struct ScratchDir {
     std::string dir, previous;
 };
 
+// G (kJ) of the calculation end-member of that name, at p (kbar) and t (K).
+double gem(const std::string& name, double p, double t);
+
 // The example a-x file.
 std::string exampleax();
 // The text with the first occurrence of from replaced; fails the test when absent.

@@ -23,12 +23,8 @@ using asmtest::rgas;
 using thermodata::ems;
 using thermodata::rxns;
 
-double g(const std::string& name, double p, double t)
-{
-    double v;
-    thermodata::gemmake(Assemblage::em(name), v, p, t);
-    return v;
-}
+double g(const std::string& name, double p, double t) { return asmtest::gem(name, p, t); }
+
 
 class Residuals : public Assemblage {
 protected:

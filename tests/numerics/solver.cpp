@@ -20,14 +20,9 @@ namespace {
 
 using namespace numerics;
 using asmtest::Assemblage;
+using asmtest::gem;
 using asmtest::rgas;
 
-double gem(const std::string& name, double p, double t)
-{
-    double g;
-    thermodata::gemmake(Assemblage::em(name), g, p, t);
-    return g;
-}
 
 class Acceptance : public Assemblage {};
 
@@ -74,6 +69,18 @@ TEST_F(Acceptance, OlivineOrthopyroxeneQuartzToTheClosedForm)
 std::function<bool(Vector&, SquareTable&, Vector&)> model;
 bool seam(Vector& x, SquareTable& j, Vector& f) { return model(x, j, f); }
 
+// r = (10 (u2 - u1^2), 0.5 - u1): a curved valley with its root at (0.5, 0.25)
+bool rosenbrock(Vector& x, SquareTable& j, Vector& f)
+{
+    f[1] = 10 * (x[2] - x[1] * x[1]);
+    f[2] = 0.5 - x[1];
+    j[1][1] = -20 * x[1];
+    j[1][2] = 10;
+    j[2][1] = -1;
+    j[2][2] = 0;
+    return true;
+}
+
 class Solver : public ::testing::Test {
 protected:
     void SetUp() override
@@ -114,16 +121,7 @@ protected:
 
 TEST_F(Solver, RosenbrockTypeRoot)
 {
-    // r = (10 (u2 - u1^2), 0.5 - u1): a curved valley with its root at (0.5, 0.25)
-    model = [&](Vector& x, SquareTable& j, Vector& f) {
-        f[1] = 10 * (x[2] - x[1] * x[1]);
-        f[2] = 0.5 - x[1];
-        j[1][1] = -20 * x[1];
-        j[1][2] = 10;
-        j[2][1] = -1;
-        j[2][2] = 0;
-        return true;
-    };
+    model = rosenbrock;
     unk.nlex[1] = 0.1;
     unk.nlex[2] = 0.9;
     EXPECT_EQ(solve(), 0);
@@ -373,15 +371,7 @@ TEST_F(LineSearch, AFlatVariableLimitRowStopsTheStep)
 
 TEST_F(Solver, TheIterationTableAtLevelTwo)
 {
-    model = [&](Vector& x, SquareTable& j, Vector& f) {
-        f[1] = 10 * (x[2] - x[1] * x[1]);
-        f[2] = 0.5 - x[1];
-        j[1][1] = -20 * x[1];
-        j[1][2] = 10;
-        j[2][1] = -1;
-        j[2][2] = 0;
-        return true;
-    };
+    model = rosenbrock;
     unk.nlex[1] = 0.1;
     unk.nlex[2] = 274.05;   // shown as 0.9
     unk.xoffset[2] = 273.15;
