@@ -41,7 +41,7 @@ void setupstore()
     heapalloc("prec1", prec1bytes);
     thermodata::ems.td.assign(maxem + 1, thermodata::TdRow{});
     heapalloc("td", tdbytes);
-    numerics::solver.compdx.assign(static_cast<std::size_t>(axmodels::maxphases + 1) * 20 * 16, 0.0);
+    numerics::eqs.compdx.assign(static_cast<std::size_t>(axmodels::maxphases + 1) * 20 * 16, 0.0);
     heapalloc("compdx", compdxbytes);
 
     axmodels::ph.npure = axmodels::ph.nss = axmodels::ph.nph = 0;
@@ -56,8 +56,8 @@ void setupstore()
     filloxtable();
 
     calcwindows::rxns.nrxn = 0;
-    numerics::solver.nvar = 0;
-    numerics::solver.nmodes = 0;
+    numerics::unk.nvar = 0;
+    numerics::unk.nmodes = 0;
 
     thermodata::comps.oxfree.fill(true);
     thermodata::ems.emcode.fill(1);
@@ -103,7 +103,7 @@ void disposestore()
     heapfree("prec1", prec1bytes);
     thermodata::ems.td.clear();
     heapfree("td", tdbytes);
-    numerics::solver.compdx.clear();
+    numerics::eqs.compdx.clear();
     heapfree("compdx", compdxbytes);
 }
 

@@ -84,6 +84,7 @@ struct EmRec {
     thermodata::TdRow slots{};
     runio::Vec<double> covrow;                        // 1..400, sized when used
     int largestpower = 1;
+    int dscode = 1;          // the dataset code of the end-member (1 for a made one), set with its data row
     int fluidindex = 0;
     bool exclude = false;
 };
@@ -218,13 +219,8 @@ void printsxterms(const std::string& title, const SfExpr& e);
 // ---------------------------------------------------------------- states of order and activities
 // Values per end-member of a solution phase, in its end-member order (1-based).
 using EmValues = runio::Arr<double, maxsolem + 1>;
-// A legal starting composition of phase k (every site fraction positive),
-// found by randomising its order variables; with solveq its state of order
-// at p (kbar) and t (K) is also solved for.
-bool findlegalq(int k, bool solveq, bool& startillegal, double p, double t);
-// The equilibrium state of order of phase k at p and t, left in the starting
-// guesses of its variables; false when it could not be solved for.
-bool calcq(int k, double p, double t);
+// The states of order of a phase (findlegalq, calcq) need the equation
+// solver and the reaction lists: they are in calcwindows.
 // Activities and their uncertainties of the end-members of phase k at the
 // values x[1..] of its variables, at p (kbar) and t (K).
 void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double p, double t);

@@ -81,4 +81,13 @@ void askmu(int k, int row);
 void writereactionlists(bool& anyreactions);
 void writecmatrix();
 
+// ---------------------------------------------------------------- states of order
+// A legal starting composition of solution phase k (every site fraction
+// positive), found by randomising its order variables; with solveq its
+// state of order at p (kbar) and t (K) is also solved for.
+bool findlegalq(int k, bool solveq, bool& startillegal, double p, double t);
+// The equilibrium state of order of phase k at p and t, left in the starting
+// guesses of its variables; false when it could not be solved for.
+bool calcq(int k, double p, double t);
+
 }  // namespace calcwindows

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "axmodels/axmodels.h"
+#include "calcwindows/calcwindows.h"
 #include "dsfit/dsfit.h"
 #include "dsfit/fitread.h"
 #include "runio/runio.h"
@@ -132,7 +133,7 @@ void readax()
     for (int k = 1; k <= ph.nss; ++k) {
         if (!ph.prec1[k].hasorder) continue;
         bool startillegal;
-        if (!axmodels::findlegalq(k, false, startillegal, win.pcalc, win.tcalc))
+        if (!calcwindows::findlegalq(k, false, startillegal, win.pcalc, win.tcalc))
             bomb("readax", "cannot find legal Q guess", 0);
     }
     if (ph.nss > maxfitphases) bomb("readxy", "too many ss -> make maxnp bigger", 0);

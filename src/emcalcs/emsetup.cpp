@@ -101,7 +101,7 @@ int solutionactivities()
         axmodels::SolPhase& sp = ph.prec1[k];
         if (sp.hasorder) {
             bool startillegal;
-            if (!axmodels::findlegalq(k, true, startillegal, p, t))
+            if (!calcwindows::findlegalq(k, true, startillegal, p, t))
                 runio::bomb("extractem", "couldn't solve for state of order for " + sp.name, 0);
         }
         runio::Arr<double, axmodels::maxsolem + 1> x{};

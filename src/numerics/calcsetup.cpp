@@ -7,5 +7,6 @@ PhaseChoice phchoice;
 Reduction red;
 Isopleths iso;
 BulkSetup bulks;
+SolveProgress progress;
 
 }  // namespace numerics

@@ -72,4 +72,15 @@ struct BulkSetup {
 };
 extern BulkSetup bulks;
 
+// Where the per-assemblage calculation stands, as the solver's checks and
+// messages read it: the batch item in work, the outer (Monte Carlo)
+// iteration, and whether a Monte Carlo run is in progress (its trial points
+// may fail silently).  The per-assemblage calculation keeps them.
+struct SolveProgress {
+    int batchitem = 1;
+    int mcrun = 0;
+    bool mcon = false;
+};
+extern SolveProgress progress;
+
 }  // namespace numerics

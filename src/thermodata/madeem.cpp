@@ -411,6 +411,9 @@ void setupemdata()
         const CalcEm& e = list[g];
         TdRow& r = e.slots();
         const int u = mt.wpos[g];
+        // The site multiplicity that weighs reaction divisors and default
+        // activity uncertainties; a made end-member counts one.
+        if (!e.pure()) e.em->dscode = mt.makeof[g] == 0 && ems.emcode[u] > 1 ? ems.emcode[u] : 1;
         if (mt.makeof[g] == 0) {
             // Solution-phase end-members take the dataset slots up to the fluid
             // composition; a pure phase takes them all.
