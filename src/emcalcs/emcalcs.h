@@ -34,6 +34,8 @@ extern TableGrid grid;
 void thermotable();        // every section of the tables of a pass
 void PTgrid();             // asks for the grid (or takes the script's single P and T)
 void gibbstables();        // the Gibbs energies of the working end-members on the grid
+// Linearised reaction thermodynamics, or the fugacity tables, as the user asks.
+void furthertables();
 
 // A real with exactly n decimals, however many digits stand before the point.
 std::string fixedtext(double x, int n);
