@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -52,6 +53,7 @@ protected:
 
     void SetUp() override
     {
+        runio::makestarttables();   // the bit masks of the phase sets
         script::initscripts();
         ems.td.assign(td::maxem + 1, td::TdRow{});
         ems.emname.fill("");
@@ -84,7 +86,32 @@ protected:
     {
         runio::chans = runio::Channels{};
         std::fclose(log);
+        if (savedstdin >= 0) {
+            dup2(savedstdin, 0);
+            close(savedstdin);
+            std::clearerr(stdin);
+            savedstdin = -1;
+        }
+        if (in != nullptr) std::fclose(in);
+        in = nullptr;
     }
+
+    // Standard input comes from the given text.
+    void feed(const std::string& text)
+    {
+        in = std::tmpfile();
+        std::fputs(text.c_str(), in);
+        std::rewind(in);
+        if (savedstdin < 0) savedstdin = dup(0);
+        dup2(fileno(in), 0);
+        // Drops what an earlier reply left in the buffer: a seek to the start
+        // alone would find the old bytes still buffered there.
+        std::fseek(stdin, 0, SEEK_END);
+        std::fseek(stdin, 0, SEEK_SET);
+        std::clearerr(stdin);
+    }
+    std::FILE* in = nullptr;
+    int savedstdin = -1;
 
     std::string logtext() { return pmtest::filecontents(log); }
 
@@ -95,6 +122,7 @@ protected:
         system = e;
         comps.ncomp = comps.ncomp0 = ncomp;
         ems.nem = comps.nemr = static_cast<int>(e.size());
+        for (int q = 1; q <= ncomp; ++q) comps.compname[q] = std::string(1, static_cast<char>('W' + q));
         for (int k = 1; k <= ems.nem; ++k) {
             const Em& m = e[k - 1];
             ems.emname[k] = m.name;
