@@ -69,35 +69,23 @@ void choose(const IndexVector& comb, int kk, const EmFlags& usable, EmFlags& sub
     }
 }
 
-bool holdsexcluded(const EmFlags& subset, const BitSet3& set)
+// The usable phases chosen by a combination, and whether they are ruled
+// out: by a left-out end-member, an assemblage found metastable, or one of
+// the known sets (formed reactions, or recorded intersections) within them.
+template <std::size_t N>
+bool pick(const IndexVector& comb, int kk, const EmFlags& usable, EmFlags& subset,
+          const runio::Arr<BitSet3, N>& known, int nknown)
 {
+    choose(comb, kk, usable, subset);
+    const BitSet3 set = setof(subset);
     for (int e = 1; e <= ems.nexcl; ++e) {
         const int p = ems.exclem[e];
         if (p >= 1 && p <= comps.nemr && subset[p]) return true;
     }
     for (int e = 1; e <= rsearch.nexclass; ++e)
         if (runio::setsubset3(rsearch.exclass[e], set)) return true;
-    return false;
-}
-
-bool pickphases(const IndexVector& comb, int kk, const EmFlags& usable, EmFlags& subset)
-{
-    choose(comb, kk, usable, subset);
-    const BitSet3 set = setof(subset);
-    if (holdsexcluded(subset, set)) return true;
-    for (int m = 1; m <= rsearch.nformed; ++m)
-        if (runio::setsubset3(rsearch.formed[m], set)) return true;
-    return false;
-}
-
-bool pickintersection(const IndexVector& comb, int kk, const EmFlags& usable, EmFlags& subset)
-{
-    choose(comb, kk, usable, subset);
-    const BitSet3 set = setof(subset);
-    if (holdsexcluded(subset, set)) return true;
-    // An intersection already recorded within these phases is the same point.
-    for (int m = 1; m <= rsearch.nptrxn; ++m)
-        if (runio::setsubset3(rsearch.ptphases[m], set)) return true;
+    for (int m = 1; m <= nknown; ++m)
+        if (runio::setsubset3(known[m], set)) return true;
     return false;
 }
 
@@ -189,7 +177,7 @@ void intersections(const EmFlags& usable)
         bool more;
         numerics::nextcombination(comb, kk, rs.nmax, more);
         if (!more) break;
-        const bool excluded = pickintersection(comb, kk, usable, subset);
+        const bool excluded = pick(comb, kk, usable, subset, rs.ptphases, rs.nptrxn);
         rs.ptfull = rs.nptrxn == maxpoints;
         if (!excluded && !rs.ptfull) recordintersection(subset);
     }
@@ -347,7 +335,7 @@ void calcre(bool& result)
                     bool pmore;
                     numerics::nextcombination(phcomb, kk, rs.nmax, pmore);
                     if (!pmore) break;
-                    if (pickphases(phcomb, kk, usable, subset)) continue;
+                    if (pick(phcomb, kk, usable, subset, rs.formed, rs.nformed)) continue;
                     if (mode == 2 && rs.nsubrxn == rs.nsubstart && !rs.phaselinedone) writephaseline();
                     ++tried;
                     findreactions(k, compflags, usable, subset);

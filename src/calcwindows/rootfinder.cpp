@@ -247,6 +247,31 @@ double sdof(double a, double b, double t, double slope)
     return std::sqrt((a + rt * rt * b) / (slope * slope));
 }
 
+// The solutions of the line at the fixed T (mode solvep) or P (solvet),
+// each inside the window with its standard error, sd = sqrt(A + (RT)^2 B)
+// over the slope of dG in the unknown, and its slope dT/dP.
+void linepoint(int i, int mode, double fixed, double xco2, double xh2o, double& x1, double& x2, double& sd1,
+               double& sd2, double& slope1, double& slope2)
+{
+    const bool forp = mode == solvep;
+    double dgdp1, dgdp2, dgdt1, dgdt2;
+    find(i, forp ? 0.0 : fixed, forp ? fixed : 0.0, xco2, xh2o, mode, false, x1, x2, dgdp1, dgdp2, dgdt1, dgdt2);
+    const int code = forp ? 1 : 0;
+    const bool in1 = axmodels::inrange(code, x1), in2 = axmodels::inrange(code, x2);
+    double a = 0.0, b = 0.0;
+    if (in1 || in2) {
+        calcvarlna();
+        sdsums(i, a, b);
+    }
+    auto one = [&](double x, double dgdp, double dgdt, double& sd, double& slope) {
+        sd = sdof(a, b, forp ? fixed : x, forp ? dgdp : dgdt);
+        slope = -dgdp / dgdt;
+    };
+    sd1 = sd2 = nosd;
+    if (in1) one(x1, dgdp1, dgdt1, sd1, slope1);
+    if (in2) one(x2, dgdp2, dgdt2, sd2, slope2);
+}
+
 std::string emlabel(int j)
 {
     const runio::ScriptTables& st = runio::scripttabs;
@@ -344,45 +369,13 @@ void findt(int i, double p, double xco2, double xh2o, bool start, double& t1, do
 void linepointp(int i, double t, double xco2, double xh2o, double& p1, double& p2, double& sd1, double& sd2,
                 double& slope1, double& slope2)
 {
-    double dgdp1, dgdp2, dgdt1, dgdt2;
-    findp(i, t, xco2, xh2o, false, p1, p2, dgdp1, dgdp2, dgdt1, dgdt2);
-    const bool in1 = axmodels::inrange(1, p1), in2 = axmodels::inrange(1, p2);
-    double a = 0.0, b = 0.0;
-    if (in1 || in2) {
-        calcvarlna();
-        sdsums(i, a, b);
-    }
-    sd1 = sd2 = nosd;
-    if (in1) {
-        sd1 = sdof(a, b, t, dgdp1);
-        slope1 = -dgdp1 / dgdt1;
-    }
-    if (in2) {
-        sd2 = sdof(a, b, t, dgdp2);
-        slope2 = -dgdp2 / dgdt2;
-    }
+    linepoint(i, solvep, t, xco2, xh2o, p1, p2, sd1, sd2, slope1, slope2);
 }
 
 void linepointt(int i, double p, double xco2, double xh2o, double& t1, double& t2, double& sd1, double& sd2,
                 double& slope1, double& slope2)
 {
-    double dgdp1, dgdp2, dgdt1, dgdt2;
-    findt(i, p, xco2, xh2o, false, t1, t2, dgdp1, dgdp2, dgdt1, dgdt2);
-    const bool in1 = axmodels::inrange(0, t1), in2 = axmodels::inrange(0, t2);
-    double a = 0.0, b = 0.0;
-    if (in1 || in2) {
-        calcvarlna();
-        sdsums(i, a, b);
-    }
-    sd1 = sd2 = nosd;
-    if (in1) {
-        sd1 = sdof(a, b, t1, dgdt1);
-        slope1 = -dgdp1 / dgdt1;
-    }
-    if (in2) {
-        sd2 = sdof(a, b, t2, dgdt2);
-        slope2 = -dgdp2 / dgdt2;
-    }
+    linepoint(i, solvet, p, xco2, xh2o, t1, t2, sd1, sd2, slope1, slope2);
 }
 
 void calclnkall()

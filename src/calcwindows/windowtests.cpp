@@ -31,6 +31,20 @@ struct Diagram {
     double slo, shi, olo, ohi;
 };
 
+// The axes of each kind: T or P solved for, and the windows.
+Diagram diagram(Kind kind, int i)
+{
+    const Windows& w = win;
+    switch (kind) {
+    case ptdiagram: return {kind, i, true, w.tlow, w.thigh, w.plow, w.phigh};
+    case pxdiagram: return {kind, i, false, w.plow, w.phigh, w.xlow, w.xhigh};
+    case txdiagram: return {kind, i, true, w.tlow, w.thigh, w.xlow, w.xhigh};
+    case plnadiagram: return {kind, i, false, w.plow, w.phigh, w.lnalow, w.lnahigh};
+    case tlnadiagram: break;
+    }
+    return {kind, i, true, w.tlow, w.thigh, w.lnalow, w.lnahigh};
+}
+
 struct Point {
     double g = 0.0, dgdp = 0.0, dgdt = 0.0;
 };
@@ -159,35 +173,11 @@ void setaxisactivity(double v)
     ems.td[ems.nem][thermodata::sS] = win.setaentropy[1] - v * perunit;
 }
 
-bool inPTwindow(int i, Corners& corners)
-{
-    const Windows& w = win;
-    return crosses({ptdiagram, i, true, w.tlow, w.thigh, w.plow, w.phigh}, corners);
-}
-
-bool inPXwindow(int i, Corners& corners)
-{
-    const Windows& w = win;
-    return crosses({pxdiagram, i, false, w.plow, w.phigh, w.xlow, w.xhigh}, corners);
-}
-
-bool inTXwindow(int i, Corners& corners)
-{
-    const Windows& w = win;
-    return crosses({txdiagram, i, true, w.tlow, w.thigh, w.xlow, w.xhigh}, corners);
-}
-
-bool inPlnawindow(int i, Corners& corners)
-{
-    const Windows& w = win;
-    return crosses({plnadiagram, i, false, w.plow, w.phigh, w.lnalow, w.lnahigh}, corners);
-}
-
-bool inTlnawindow(int i, Corners& corners)
-{
-    const Windows& w = win;
-    return crosses({tlnadiagram, i, true, w.tlow, w.thigh, w.lnalow, w.lnahigh}, corners);
-}
+bool inPTwindow(int i, Corners& corners) { return crosses(diagram(ptdiagram, i), corners); }
+bool inPXwindow(int i, Corners& corners) { return crosses(diagram(pxdiagram, i), corners); }
+bool inTXwindow(int i, Corners& corners) { return crosses(diagram(txdiagram, i), corners); }
+bool inPlnawindow(int i, Corners& corners) { return crosses(diagram(plnadiagram, i), corners); }
+bool inTlnawindow(int i, Corners& corners) { return crosses(diagram(tlnadiagram, i), corners); }
 
 bool inPTXwindow(int i, Corners& corners)
 {

@@ -24,10 +24,6 @@ using runio::putstr;
 using thermodata::ems;
 
 constexpr double kelvin = 273.15;
-// Values a list line of the drawing program holds before it is broken.
-constexpr int perline = 12;
-
-const std::string degreesc = std::string(1, runio::degreesign) + "C";
 
 // dG0 = a + bT + cP about (pcalc, tcalc): the tangent plane of the full
 // calculation there, fluids included through their equations of state.
