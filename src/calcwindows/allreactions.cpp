@@ -123,8 +123,6 @@ bool calclnir(const EmFlags& usable, int k)
 {
     ReactionSearch& rs = rsearch;
     const bool full = k == comps.ncomp0;
-    if (comps.nemr > runio::maxbitel3)
-        runio::bomb("calclnir", "too many end-members" + runio::maxlabel(runio::maxbitel3), 0);
     // The kept reactions only: rxnphases follows the reaction set.
     const BitSet3 us = setof(usable);
     int have = 0;
@@ -277,6 +275,9 @@ void calcre(bool& result)
 {
     const int mode = runio::run.calcmode;
     if (mode == 1) runio::bomb("calcre", "mode 1 sent to the wrong place", 1);
+    // The phases of a reaction are held as a set of at most 90 end-members.
+    if (comps.nemr > runio::maxbitel3)
+        runio::bomb("calcre", "too many end-members" + runio::maxlabel(runio::maxbitel3), 0);
     ReactionSearch& rs = rsearch;
     const Windows& w = win;
     rs.linewindow = false;

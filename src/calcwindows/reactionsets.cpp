@@ -260,9 +260,9 @@ void check(const Coefs& nu, const CompFlags& compflags, const EmFlags& subset)
         addrealshort(static_cast<double>(nu[j]), 8, line);
         text += line + "\n";
     }
-    std::string line = "\n" + runio::spaces(8);
+    std::string line = runio::spaces(8);
     for (int q = 1; q <= comps.ncomp; ++q) addfield(comps.compname[q], 8, line);
-    text += line + "\n";
+    text += "\n" + line + "\n";
     for (int j = 1; j <= ems.nem; ++j) {
         line.clear();
         addfield(ems.emname[j], 8, line);
@@ -396,7 +396,7 @@ void findreactions(int k, const CompFlags& compflags, const EmFlags& usable, EmF
     const int mode = runio::run.calcmode;
     if (mode == 0 || mode == 3) sumnulna();
     if (mode == 2) {
-        std::string mark;
+        const char* mark;
         double sd = 0.0;
         if (!newindr()) {
             mark = "-";
@@ -410,18 +410,23 @@ void findreactions(int k, const CompFlags& compflags, const EmFlags& usable, EmF
                 mark = "X";
         }
         // A dropped reaction keeps its formed set: its phases give nothing new.
-        if (mark == "X")
+        const bool kept = mark[0] == 'X';
+        if (kept)
             ++rsearch.nsubrxn;
         else
             dropnewest(false);
         progresschar(mark);
-        if (mark == "X") {
+        if (kept) {
+            // The standard error of the estimate: K whole, or kbar to 0.1.
             std::string line;
-            if (rsearch.rockcalc == 1)
-                line = " " + runio::realstrshort(std::nearbyint(sd));
-            else
+            if (rsearch.rockcalc == 1) {
+                line.push_back(' ');
+                line += runio::realstrshort(std::nearbyint(sd));
+            } else {
                 runio::addreal(sd, 1, true, 5, line);
-            runio::screenwrite(line + "\n");
+            }
+            line.push_back('\n');
+            runio::screenwrite(line);
         }
     } else if (mode == 3) {
         Corners corners{};

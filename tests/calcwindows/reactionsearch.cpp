@@ -234,10 +234,13 @@ TEST_F(Search, IndependentReactions)
         "-- run bombed in newindr : too many independent reactions \\(max = 20\\)");
 }
 
-TEST_F(Search, NotForPhaseDiagrams)
+TEST_F(Search, NotForPhaseDiagramsNorMoreThanNinetyEndMembers)
 {
     runio::run.calcmode = 1;
     EXPECT_BOMB(calcre(), "-- run bombed in calcre : mode 1 sent to the wrong place");
+    runio::run.calcmode = 0;
+    setems(std::vector<Em>(91, {"p", 0, 0.1, 0}));
+    EXPECT_BOMB(calcre(), "-- run bombed in calcre : too many end-members \\(max = 90\\)");
 }
 
 // All reactions over 1..10 kbar: "far" lies far above the aluminosilicates.
