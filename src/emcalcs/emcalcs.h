@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "runio/runio.h"
 #include "runio/tables.h"
 
 namespace emcalcs {
@@ -23,6 +24,8 @@ void extractem();
 
 // ---------------------------------------------------------------- tables of mode 0
 constexpr int maxgrid = 40;   // pressures, and temperatures, of a table grid
+constexpr int perline = 12;   // values a list line of the drawing program holds before it is broken
+inline const std::string degreesc = std::string(1, runio::degreesign) + "C";
 
 // The P-T grid of the tables: pressures in kbar, temperatures in K.
 struct TableGrid {
@@ -34,6 +37,8 @@ extern TableGrid grid;
 void thermotable();        // every section of the tables of a pass
 void PTgrid();             // asks for the grid (or takes the script's single P and T)
 void gibbstables();        // the Gibbs energies of the working end-members on the grid
+// Linearised reaction thermodynamics, or the fugacity tables, as the user asks.
+void furthertables();
 
 // A real with exactly n decimals, however many digits stand before the point.
 std::string fixedtext(double x, int n);

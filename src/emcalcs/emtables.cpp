@@ -1,7 +1,8 @@
 // Calculation mode 0: tables of the thermodynamic data of the end-members of
 // the chosen phases. The property table on screen, output file and log, the
-// same data as lists for the drawing program, a dataset-style csv table, and
-// then the Gibbs energies on a P-T grid.
+// same data as lists for the drawing program, a dataset-style csv table, the
+// Gibbs energies on a P-T grid, and then, as the user asks, the linearised
+// reaction thermodynamics or the fugacity tables.
 #include <cmath>
 #include <cstdio>
 
@@ -425,6 +426,7 @@ void thermotable()
     csvtable();
     PTgrid();
     gibbstables();
+    furthertables();
 }
 
 void tablecalcs()

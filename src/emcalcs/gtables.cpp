@@ -20,12 +20,8 @@ using runio::addreal;
 using runio::putstr;
 using thermodata::ems;
 
-// Values a list line of the drawing program holds before it is broken.
-constexpr int perline = 12;
 // A range giving too few or too many points is replaced by this many.
 constexpr int fallbackpoints = 10;
-
-const std::string degreesc = std::string(1, runio::degreesign) + "C";
 
 struct AxisAsk {
     const char* prompt;

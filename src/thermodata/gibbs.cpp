@@ -35,20 +35,6 @@ std::string_view corename(const std::string& s)
     return std::string_view(s).substr(first, last - first);
 }
 
-// Gases described by the corresponding-states equation: critical pressure
-// (kbar) and temperature (K).
-struct CsGas {
-    std::string_view name;
-    double pcrit, tcrit;
-};
-constexpr runio::Arr<CsGas, 5> csgases = {{{
-    {"CH4", 0.046, 190.6},
-    {"H2", 0.0211, 41.2},
-    {"CO", 0.035, 132.9},
-    {"H2S", 0.0893, 373.2},
-    {"S2", 0.08, 259.6},
-}}};
-
 // H - TS relative to 298.15 K from cp = a + bT + c/T^2 + d/sqrt(T).
 double cpterm(const TdRow& r, double t)
 {
@@ -166,11 +152,10 @@ double fluidterm(std::string_view name, double xco2, double xh2o, double p, doub
         }
         return gf;
     }
-    for (const CsGas& gas : csgases)
-        if (name == gas.name) {
-            corkcs(unused, gf, p, t, gas.pcrit, gas.tcrit);
-            return gf;
-        }
+    if (const CsGas* gas = csgas(name)) {
+        corkcs(unused, gf, p, t, gas->pcrit, gas->tcrit);
+        return gf;
+    }
     return 0.0;
 }
 
@@ -257,6 +242,13 @@ double aqueousterm(const TdRow& r, double xco2, double xh2o, double p, double t)
 }
 
 }  // namespace
+
+const CsGas* csgas(std::string_view name)
+{
+    for (const CsGas& gas : csgases)
+        if (name == gas.name) return &gas;
+    return nullptr;
+}
 
 void gem(int k, double& g, double p, double t)
 {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <string_view>
 
 #include "thermodata/thermodata.h"
 
@@ -40,6 +41,22 @@ void h2oeos(double& v, double& rtlnf, double p, double t);
 void co2eos(double& v, double& rtlnf, double p, double t);
 // The same for a gas from its critical pressure (kbar) and temperature (K).
 void corkcs(double& v, double& rtlnf, double p, double t, double pcrit, double tcrit);
+
+// Gases described by the corresponding-states equation: critical pressure
+// (kbar) and temperature (K).
+struct CsGas {
+    std::string_view name;
+    double pcrit, tcrit;
+};
+constexpr runio::Arr<CsGas, 5> csgases = {{{
+    {"CH4", 0.046, 190.6},
+    {"H2", 0.0211, 41.2},
+    {"CO", 0.035, 132.9},
+    {"H2S", 0.0893, 373.2},
+    {"S2", 0.08, 259.6},
+}}};
+// The corresponding-states gas of that name, or nullptr.
+const CsGas* csgas(std::string_view name);
 
 // One compensated Redlich-Kwong evaluation: v is the starting volume on
 // entry and the volume on return; the virial part applies when dp > 0.

@@ -120,6 +120,9 @@ struct Reactions {
     runio::Vec<runio::Arr<std::int16_t, maxem + 1>> r;   // r[reaction][end-member], rows 1..150
     runio::Arr<int, maxrxn + 1> rxndiv{};
     runio::Arr<double, maxrxn + 1> lnk{};
+    runio::Arr<runio::BitSet3, maxrxn + 1> rxnphases{};   // the end-members of each reaction (1..90)
+    runio::Arr<std::string, maxrxn + 1> rxntext{};        // "7)  2a + b = c"
+    int rxntextwidth = 0;                                  // the longest text + 1
 };
 extern Reactions rxns;
 

@@ -169,7 +169,7 @@ TEST(ModeZeroTables, CsvTable)
 
 TEST(ModeZeroTables, EmptyGridRepliesGiveFiveKbarAndFiveDegrees)
 {
-    const auto r = runpm(inputs(script("q ky")), "\n\n");
+    const auto r = runpm(inputs(script("q ky")), "\n\nno\nno\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     EXPECT_NE(r.screen.find("\nspecification of table PT\nP: list of values OR start, finish, interval : T" + deg +
                             "C: list of values OR start, finish, interval : \nG at 5.000 kbar and 5.00 " + deg + "C\n"),
@@ -183,7 +183,7 @@ TEST(ModeZeroTables, ListsAndRanges)
 {
     // 0 10 2: a range from 0 (taken as 1 bar); 26.85 226.85 100: a range whose
     // first value, 300 K, becomes 298.15 K
-    auto r = runpm(inputs(script("q ky")), "0 10 2\n26.85 226.85 100\n");
+    auto r = runpm(inputs(script("q ky")), "0 10 2\n26.85 226.85 100\nno\nno\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     const std::string& px = r.file("pm-t-px.txt");
     EXPECT_NE(px.find("\nlp = {   0.001,   2.000,   4.000,   6.000,   8.000,  10.000};\n\n"
@@ -196,13 +196,13 @@ TEST(ModeZeroTables, ListsAndRanges)
     EXPECT_EQ(countof(out, "\n   10.0   "), 2);
 
     // 1 2 3: the second below the third, a list; 500 600 700 800: a list
-    r = runpm(inputs(script("q ky")), "1 2 3\n500 600 700 800\n");
+    r = runpm(inputs(script("q ky")), "1 2 3\n500 600 700 800\nno\nno\n");
     EXPECT_NE(r.file("pm-t-px.txt").find("lp = {   1.000,   2.000,   3.000};\n\nlt = 273.15 + {   500.0,   600.0,"
                                          "   700.0,   800.0};\n"),
               std::string::npos);
     // a range of more than 40 points falls back to 10 from its start, a
     // tenth of the range apart
-    r = runpm(inputs(script("q ky")), "1 2 0.01\n500\n");
+    r = runpm(inputs(script("q ky")), "1 2 0.01\n500\nno\nno\n");
     EXPECT_NE(r.file("pm-t-px.txt").find("lp = {   1.000,   1.100,   1.200,   1.300,   1.400,   1.500,   1.600,   "
                                          "1.700,   1.800,   1.900};\n"),
               std::string::npos);
@@ -210,7 +210,7 @@ TEST(ModeZeroTables, ListsAndRanges)
 
 TEST(ModeZeroTables, GridTablesOfSeveralPoints)
 {
-    const auto r = runpm(inputs(script("q ky")), "4 8\n500 600\n");
+    const auto r = runpm(inputs(script("q ky")), "4 8\n500 600\nno\nno\n");
     const std::string& out = r.file("pm-t-o.txt");
     EXPECT_NE(out.find("\n\nG(q)\n\n   kbar " + deg + "C       500       600\n"
                        "    4.0      -949.0488   -959.7636\n"
@@ -225,7 +225,7 @@ TEST(ModeZeroTables, GridTablesOfSeveralPoints)
 
 TEST(ModeZeroTables, ThirteenTemperaturesBreakTheDrawingRowsAfterTwelve)
 {
-    const auto r = runpm(inputs(script("q ky")), "5\n100 1300 100\n");
+    const auto r = runpm(inputs(script("q ky")), "5\n100 1300 100\nno\nno\n");
     const std::string& px = r.file("pm-t-px.txt");
     EXPECT_NE(px.find("lt = 273.15 + {   100.0,   200.0,   300.0,   400.0,   500.0,   600.0,   700.0,   800.0,   "
                       "900.0,  1000.0,  1100.0,  1200.0,\n\n        1300.0};\n"),
@@ -251,7 +251,7 @@ TEST(ModeZeroTables, OddRangesStopTheRun)
 
 TEST(ModeZeroTables, TemperaturesAtOrBelowAbsoluteZeroAreAskedAgain)
 {
-    const auto r = runpm(inputs(script("q ky")), "5\n-300\n-273.15 20\n500\n");
+    const auto r = runpm(inputs(script("q ky")), "5\n-300\n-273.15 20\n500\nno\nno\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     const std::string ask = "T" + deg + "C: list of values OR start, finish, interval : ";
     const std::string again = "temperatures must be above -273.15" + deg + "C (0 K): give the temperatures again\n";
@@ -264,7 +264,7 @@ TEST(ModeZeroTables, AtMostFortyValuesInAList)
 {
     std::string many;
     for (int i = 1; i <= 41; ++i) many += std::to_string(i) + " ";
-    const auto r = runpm(inputs(script("q ky")), many + "\n5\n500\n");
+    const auto r = runpm(inputs(script("q ky")), many + "\n5\n500\nno\nno\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     EXPECT_NE(r.screen.find("interval : at most 40 values in a list: give them again\nP: list of values"),
               std::string::npos);
@@ -272,7 +272,7 @@ TEST(ModeZeroTables, AtMostFortyValuesInAList)
 
 TEST(ModeZeroTables, MoreTablesUntilDeclined)
 {
-    const auto r = runpm(inputs(script("q ky", "")), "5\n500\nyes\n5\n600\nno\n\n");
+    const auto r = runpm(inputs(script("q ky", "")), "5\n500\nno\nno\nyes\n5\n600\nno\nno\nno\n\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     EXPECT_EQ(countof(r.screen, "more tables ? "), 2);
     EXPECT_EQ(countof(r.file("pm-t-o.txt"), "Thermodynamic properties"), 2);
@@ -283,15 +283,15 @@ TEST(ModeZeroTables, MoreTablesUntilDeclined)
 TEST(ModeZeroTables, PhaseChoice)
 {
     // one word keeps every phase
-    auto r = runpm(inputs(script("g")), "5\n500\n");
+    auto r = runpm(inputs(script("g")), "5\n500\nno\nno\n");
     EXPECT_NE(r.file("pm-t-px.txt").find("endmembers = {fo, fa, en, fs, fm, py, alm, gr, ab, an, san, H2O, CO2, q, ky, "
                                          "and, sillim, mt};"),
               std::string::npos);
     // "omit" keeps all but the phases named
-    r = runpm(inputs(script("omit g opx pl fluid and")), "5\n500\n");
+    r = runpm(inputs(script("omit g opx pl fluid and")), "5\n500\nno\nno\n");
     EXPECT_NE(r.file("pm-t-px.txt").find("endmembers = {fo, fa, q, ky, sillim, mt};"), std::string::npos);
     // an unknown name is asked for once; an empty reply leaves it out
-    r = runpm(inputs(script("g qq kyy")), "q\n\n5\n500\n");
+    r = runpm(inputs(script("g qq kyy")), "q\n\n5\n500\nno\nno\n");
     EXPECT_NE(r.screen.find("unrecognised name : replace \"qq\" with : unrecognised name : replace \"kyy\" with : "),
               std::string::npos)
         << r.screen;
@@ -303,7 +303,7 @@ TEST(ModeZeroTables, LeftOutEndMembersAreDropped)
     auto files = inputs(script("g q"));
     files["pm-axex.txt"] = std::regex_replace(files["pm-axex.txt"], std::regex("  alm  1  1  xFeX 3\n"),
                                               "  alm  1  1  xFeX 3\n       exclude\n");
-    const auto r = runpm(files, "5\n500\n");
+    const auto r = runpm(files, "5\n500\nno\nno\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     EXPECT_NE(r.file("pm-t-px.txt").find("endmembers = {py, gr, q};"), std::string::npos);
     EXPECT_EQ(r.file("pm-t-o.txt").find("alm"), std::string::npos);
@@ -316,7 +316,7 @@ TEST(ModeZeroTables, ComponentAmountsAsFractions)
     files["pm-axex.txt"] =
         "px 2 1\nverbatim\npx: made up\nverbatim\n x(px) 0.5\n p(en) 1 1 1 1 -1 x\n p(mx) 1 1 0 1 1 x\n ideal\n"
         " 2 xA 1 1 1 1 -1 x\n xB 1 1 0 1 1 x\n en 1 1 xA 1\n mx 1 1 xB 1\n make 2 fa 1/2 en 1/2\n\nq\n";
-    const auto r = runpm(files, "5\n500\n");
+    const auto r = runpm(files, "5\n500\nno\nno\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     const std::string& px = r.file("pm-t-px.txt");
     EXPECT_NE(px.find("comp[en] ^= {2, 2, 0};"), std::string::npos) << px;

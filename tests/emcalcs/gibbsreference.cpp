@@ -168,7 +168,7 @@ TEST(GibbsReference, TablesAgreeWithIndependentEvaluations)
                                     {"pm-gr.txt", script},
                                     {"pm-axex.txt", pmtest::examplefile("pm-axex.txt")},
                                     {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")}},
-                                   "2 8 15\n500 650 800\n");
+                                   "2 8 15\n500 650 800\nno\nno\n");
     ASSERT_EQ(res.status, 0) << res.screen;
     const std::string& out = res.file("pm-gr-o.txt");
     thermodata::ds.dsgen6 = true;   // the example dataset's generation of fluid equations
