@@ -74,7 +74,7 @@ bool legalcomp(int k)
     runio::Arr<double, maxsolem + 1> x{};
     for (int i = 1; i <= s.nvar; ++i) x[i] = s.var[i].guess;
     for (int j = 1; j <= s.nsf; ++j)
-        if (evalpoly(s.sf[j], x.data(), 1) <= 0.0) return false;
+        if (!(evalpoly(s.sf[j], x.data(), 1) > 0.0)) return false;   // a NaN fraction is no legal start either
     return true;
 }
 

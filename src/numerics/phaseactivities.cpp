@@ -194,7 +194,7 @@ double idealactivity(const axmodels::SolPhase& s, int k, const Vector& x)
     for (int tm = 1; tm <= e.nterms; ++tm) {
         const axmodels::IdealTerm& term = e.term[tm];
         const double v = pw.sf[term.sf];
-        if (v <= 0.0) negativesf(s, k, tm, x);
+        if (!(v > 0.0)) negativesf(s, k, tm, x);
         if (term.p == 1 && term.q == 1)
             a *= v;
         else
