@@ -8,11 +8,6 @@
 
 namespace diagramresults {
 
-using runio::addfield;
-using runio::addreal;
-using runio::addrealshort;
-using runio::putstr;
-
 namespace {
 
 void icline(int before, const std::string& text, int after) { putstr(before, text, after, runio::mic); }

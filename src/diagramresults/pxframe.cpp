@@ -11,12 +11,6 @@
 
 namespace diagramresults {
 
-using runio::addfield;
-using runio::addreal;
-using runio::addrealshort;
-using runio::putstr;
-using runio::realstr;
-
 namespace {
 
 const std::string quote = "\"";

@@ -13,12 +13,6 @@
 
 namespace diagramresults {
 
-using runio::addfield;
-using runio::addreal;
-using runio::addrealshort;
-using runio::putstr;
-using runio::realstr;
-
 Printing printing;
 
 namespace {

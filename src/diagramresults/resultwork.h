@@ -11,6 +11,12 @@
 
 namespace diagramresults {
 
+using runio::addfield;
+using runio::addreal;
+using runio::addrealshort;
+using runio::putstr;
+using runio::realstr;
+
 // A script switch is 0 when its keyword is given.
 inline bool given(int sw) { return sw == 0; }
 

@@ -89,13 +89,8 @@ TEST_F(Results, ListStyleFrameAndBraceLine)
 {
     choose("plotix no\n", true);
     divariant();
-    numerics::phchoice.phaseprops = true;
+    systemprops();
     numerics::ResultRec& res = numerics::result;
-    res.sysg[1] = -1234.567891;
-    res.sysh[1] = -1100.123456;
-    res.syss[1] = 0.123456;
-    res.sysv[1] = 4.56789;
-    res.sysrho[1] = 3.21;
     Capture cap;
     diagramresults::writepxheader(st);
     diagramresults::printmorestuff(st);

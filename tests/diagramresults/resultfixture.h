@@ -153,6 +153,18 @@ struct Results : modeone::ModeOne {
         qz.comp[1] = 1.0;
     }
 
+    // The assemblage's G, H, S, V and density of mode row 1.
+    static void systemprops()
+    {
+        numerics::phchoice.phaseprops = true;
+        numerics::ResultRec& res = numerics::result;
+        res.sysg[1] = -1234.567891;
+        res.sysh[1] = -1100.123456;
+        res.syss[1] = 0.123456;
+        res.sysv[1] = 4.56789;
+        res.sysrho[1] = 3.21;
+    }
+
     // Modes as unknowns of the solve after the three phase variables, for a
     // pseudosection point with a bulk of one point.
     void withmodes(double mol, double mopx, double mq)

@@ -105,13 +105,7 @@ TEST_F(Results, ModesWithPropertiesAndTheRowRenormalisedWithoutZeroedPhases)
     choose("", true);
     divariant();
     withmodes(0.3, 0.5, 0.2);
-    numerics::phchoice.phaseprops = true;
-    numerics::ResultRec& res = numerics::result;
-    res.sysg[1] = -1234.567891;
-    res.sysh[1] = -1100.123456;
-    res.syss[1] = 0.123456;
-    res.sysv[1] = 4.56789;
-    res.sysrho[1] = 3.21;
+    systemprops();
     st.reactiontext = "ol + q = opx";
     Capture cap;
     diagramresults::printmodes(st);
