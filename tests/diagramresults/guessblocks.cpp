@@ -113,6 +113,35 @@ TEST_F(Results, RbiBlocksInsideAndOutsideAPseudosection)
     EXPECT_DOUBLE_EQ(t.rbi[3].comp[1], 1.0);
 }
 
+TEST_F(Results, BlocksOfTheBestResultOfAMinimisation)
+{
+    choose("", true);
+    divariant();
+    withmodes(0.3, 0.5, 0.2);
+    numerics::result.bulkrows[1][1] = 0.45;
+    numerics::result.bulkrows[1][2] = 0.35;
+    numerics::result.bulkrows[1][3] = 0.2;
+    numerics::prevresult = numerics::result;
+    numerics::result = numerics::ResultRec{};   // a later, worse point
+    Capture cap;
+    diagramresults::writeguesses();
+    diagramresults::writerbi();
+    const std::string d58 = "% " + std::string(56, '-');
+    const std::string z = r("0", 12);
+    EXPECT_EQ(cap.finish().log, "\n" + d58 + "\nptguess 8.0 600\n" + d58 + "\nxyzguess " + l("x(ol)", 10) +
+                                    r("0.234568", 12) + "\n% " + std::string(29, '-') + "\nxyzguess " +
+                                    l("x(opx)", 10) + r("0.345679", 12) + "\nxyzguess " + l("Q(opx)", 10) +
+                                    r("0.0123456", 12) + "  range -1.000 1.000\n" + d58 + "\n" +
+                                    "\n" + d58 + "\nrbi" + std::string(20, ' ') + r("SiO2", 12) + r("MgO", 12) +
+                                    r("FeO", 12) + "\n" + d58 + "\nrbi" + r("ol", 8) + r("0.300000", 12) +
+                                    r("1", 12) + r("1.530864", 12) + r("0.469136", 12) + "\nrbi" + r("opx", 8) +
+                                    r("0.500000", 12) + r("2", 12) + r("1.308642", 12) + r("0.691358", 12) +
+                                    "\nrbi" + r("q", 8) + r("0.200000", 12) + r("1", 12) + z + z + "\n" + d58 +
+                                    "\n% bulk" + std::string(17, ' ') + r("45.0000", 12) + r("35.0000", 12) +
+                                    r("20.0000", 12) + "\n" + d58 + "\n");
+    EXPECT_DOUBLE_EQ(numerics::result.p, 8.0);   // the best result is back in place
+}
+
 TEST_F(Results, StartingGuessRowAndTheAdvice)
 {
     choose();
