@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "axmodels/axmodels.h"
 #include "calcwindows/calcwindows.h"
+#include "diagramresults/diagramresults.h"
 #include "numerics/numerics.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
@@ -86,6 +87,7 @@ void setupstore()
     calcwindows::win.variance = 1;
 
     runio::seedrandom(false);
+    diagramresults::install();
 }
 
 void disposestore()

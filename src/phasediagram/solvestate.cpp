@@ -4,5 +4,8 @@
 namespace phasediagram {
 
 SolveGlobals solveglobals;
+ResultRoutines resultroutines;
+
+void resultsnotinstalled() { runio::bomb("solve", "result routines not installed", 1); }
 
 }  // namespace phasediagram

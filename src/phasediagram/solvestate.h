@@ -2,6 +2,12 @@
 // calculation, its batch items, its per-point steps and the result,
 // Monte Carlo and fractionation routines it calls, living for one call; and
 // the few globals that outlive the call.
+//
+// A two-way tie with diagramresults: the result, fractionation and Monte
+// Carlo routines read this state, so they sit above this subsystem, while
+// the calculation here calls them.  The calculation reaches them through the
+// table `resultroutines` below, which diagramresults::install fills at
+// start-up (a test may put its own routines in their place).
 #pragma once
 
 #include <cstdint>
@@ -49,6 +55,9 @@ struct SolveState {
     runio::Arr<int, maxloops + 1> odometer{}, looplengths{};
     int nloops = 0;
     int bulkpoint = 0;        // the point of a bulk range in use
+    bool svdropped = false;   // the last solve dropped singular values (its result is marked)
+    double ah2o = 1.0, muo = 1.0;   // a(H2O) and mu(O) (kJ) of the last printed mode row
+    runio::Arr<double, runio::maxconvrows + 1> wtpercent{};   // wt% of the melt species of "convliq"
 };
 
 // Globals of the per-assemblage calculation.  The batch item in work and the
@@ -61,5 +70,43 @@ struct SolveGlobals {
     double systemg = 0.0;     // Gibbs energy of the system at the point (kJ)
 };
 extern SolveGlobals solveglobals;
+
+// The routines of the result printing, the fractionation and the Monte
+// Carlo runs that the calculation and the mode-1 driver call (see the
+// opening comment).  Until install runs, each stops the run.
+using ReactionNames = runio::Arr<std::string, thermodata::maxem + 1>;
+using ReactionCoefs = runio::Arr<double, thermodata::maxem + 1>;
+[[noreturn]] void resultsnotinstalled();
+struct ResultRoutines {
+    // Fractionation and Monte Carlo, between and after the batch items.
+    void (*setupfract)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*setupmontecarlo)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*dofract)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*domontecarlo)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*fractbulk)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*printfractresults)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*accumulatemc)(SolveState&, int item, int points, bool& keep) = [](SolveState&, int, int, bool&) {
+        resultsnotinstalled();
+    };
+    // Gibbs energy minimisation bookkeeping of one point, and its report
+    // after the enumeration (with the counters the driver clears before it).
+    void (*dogmin)(SolveState&, bool success, bool keep) = [](SolveState&, bool, bool) { resultsnotinstalled(); };
+    void (*dogminreport)() = [] { resultsnotinstalled(); };
+    void (*cleardogmin)() = [] { resultsnotinstalled(); };
+    // The printed results of an assemblage.
+    void (*printstep)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*progresscount)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*printresult)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*printmorestuff)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
+    void (*writebraceresults)(double p, double t, const numerics::PhaseFlags& phases, const ReactionNames& names,
+                              const ReactionCoefs& coefs, int n) =
+        [](double, double, const numerics::PhaseFlags&, const ReactionNames&, const ReactionCoefs&, int) {
+            resultsnotinstalled();
+        };
+    void (*guessadvice)() = [] { resultsnotinstalled(); };
+    // The starting guesses of solution phase k, after its state of order is found.
+    void (*ptxyzrow)(int k) = [](int) { resultsnotinstalled(); };
+};
+extern ResultRoutines resultroutines;
 
 }  // namespace phasediagram

@@ -117,6 +117,7 @@ struct Windows {
     int othervariable = 0;   // 0 P, 1 T, 2 x(CO2), 3 activity, 4 mu
     int fluidtype = 0;
     int pdecimals = 3, tdecimals = 2, xdecimals = 2, adecimals = 2, mudecimals = 1;   // printing precisions
+    int vdecimals = 4;       // significant digits of phase variables and modes in result tables
     bool allreactions = true;
     int variance = 1;
     double ptypsize = 0.0, ttypsize = 0.0;   // typical sizes of scaled P and T as unknowns
