@@ -45,14 +45,6 @@ constexpr double doubling = 2.0;
 // pseudo-inverse instead of dividing by zero.
 constexpr double svdrelcut = 1e-10;
 
-// The 95% critical value of sigfit: the square root of the 95% quantile of
-// chi-square over its degrees of freedom, to two decimals.
-double k95(int dof)
-{
-    static constexpr double table[11] = {0.0, 1.96, 1.73, 1.61, 1.54, 1.49, 1.45, 1.42, 1.39, 1.37, 1.35};
-    return dof >= 1 && dof <= 10 ? table[dof] : 1.34;
-}
-
 bool averaget() { return rsearch.rockcalc == 1; }
 
 // Each reaction's estimate x of the solved variable, with e = -1/g (g the
@@ -295,6 +287,14 @@ Average diagnostic(double y, const Estimates& es)
 }
 
 }  // namespace
+
+// The square root of the 95% quantile of chi-square over its degrees of
+// freedom, to two decimals.
+double k95(int dof)
+{
+    static constexpr double table[11] = {0.0, 1.96, 1.73, 1.61, 1.54, 1.49, 1.45, 1.42, 1.39, 1.37, 1.35};
+    return dof >= 1 && dof <= 10 ? table[dof] : 1.34;
+}
 
 void fitmeasures(double s, double chi, int dof, Average& av)
 {

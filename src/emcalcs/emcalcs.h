@@ -77,6 +77,8 @@ Average lsqav(bool quiet, double y, double xco2, double xh2o);
 // sigfit and sd of an average from the sum of the weights s and the
 // weighted sum of squares chi over dof degrees of freedom.
 void fitmeasures(double s, double chi, int dof, Average& av);
+// The 95% critical value of sigfit for dof degrees of freedom.
+double k95(int dof);
 
 void updateactivity(double p, double t);   // activities of the solution-phase end-members at p, t
 void averagep();
