@@ -211,14 +211,13 @@ void maxsdsetting(bool avp)
     }
     runio::promptreal(avp ? "max allowed sd(P)" : "max allowed sd(T)", maxsd);
     const double hi = avp ? maxsdplimit : maxsdtlimit, lo = avp ? minsdplimit : minsdtlimit;
-    const std::string unit = avp ? " kbar" : deg + "C";
     const std::string what = avp ? "max sd(P) reset to " : "max sd(T) reset to ";
     if (maxsd > hi) {
         maxsd = hi;
-        putstr(0, what + runio::realstrshort(hi) + unit, 1, msol);
+        putstr(0, what + (avp ? "20 kbar" : "500" + deg + "C"), 1, msol);
     } else if (maxsd < lo) {
         maxsd = lo;
-        putstr(0, what + runio::realstrshort(lo) + unit, 1, msol);
+        putstr(0, what + (avp ? "0.05 kbar" : "20" + deg + "C"), 1, msol);
     }
 }
 

@@ -46,12 +46,13 @@ double defaultsd(double a, int n, double p1)
     return n * a * t / s;
 }
 
-pmtest::RunResult modetwo(const std::string& script, const std::string& ax = axfile, const std::string& stdintext = "")
+pmtest::RunResult modetwo(const std::string& script, const std::string& ax = axfile, const std::string& stdintext = "",
+                          bool autoexit = true)
 {
     return runpm({{"pm-prefs.txt", pmtest::prefsfile("6ex", "t", 2)},
                   {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")},
                   {"pm-axr.txt", ax},
-                  {"pm-t.txt", "axfile axr\n" + script + "autoexit\n*\n"}},
+                  {"pm-t.txt", "axfile axr\n" + script + (autoexit ? "autoexit\n*\n" : "*\n")}},
                  stdintext);
 }
 
@@ -285,6 +286,48 @@ TEST(AveragePTRock, NoReactionsGoesStraightToTheNextQuestion)
         << r.file("pm-t-o.txt");
     EXPECT_EQ(r.screen.find("Average temperatures"), std::string::npos);
     EXPECT_EQ(r.screen.find("nan"), std::string::npos);
+}
+
+TEST(AveragePTRock, DialogueOfTheDataAndTheSettings)
+{
+    // Fifteen pure phases: two blocks of the activity table. The user
+    // leaves out alm (and a bad name), which leaves fa the only holder of
+    // FeO, so it goes too; gr gets a new activity; the max sd asked is held
+    // within 0.05-20 kbar. The second calculation drops the changes.
+    const std::string ax = axfile + "sill\nfo 0.9\ncor\nsp 0.95\nper\nand\n";
+    const std::string replies = "3\nn\nxx alm *\nyy\nn\ngr\n1.5\n0.8\n0.04\n\n30\n"   // first calculation
+                                "y\n1\nn\ny\ny\n0.01\nn\nn\n"                         // second
+                                "n\n\n";
+    const auto r = modetwo("with gr an py alm fa en di ky q sill fo cor sp per and\ndiagramPT 4 12 500 800\n"
+                           "calcT 650\n",
+                           ax, replies, false);
+    ASSERT_EQ(r.status, 0) << r.screen;
+    const std::string& log = r.file("pm-log.txt");
+    const std::string& out = r.file("pm-t-o.txt");
+    EXPECT_NE(r.screen.find("\ntype of rock calculation: \n       1 : average P\n       2 : average T\ncode : "),
+              std::string::npos);
+    EXPECT_NE(out.find("\nAverage pressures  at T = 650" + deg + "C \n"), std::string::npos) << out;
+    EXPECT_EQ(pmtest::countof(log, "\n            and\n     a     1.00\n sd(a)        0\n\n"), 2) << log;
+    EXPECT_NE(log.find("\n     a    0.900    0.950    0.920    0.970    0.930    0.960    0.990     1.00     1.00"
+                       "     1.00    0.900     1.00    0.950     1.00\n"),
+              std::string::npos);
+    EXPECT_NE(r.screen.find("these data ok ? names of end-members to be excluded : bad name : replace xx with  : "
+                            "forget it!  (check the name\xC9)\nthese are the only changes you want to make ? "
+                            "name of end-member :      activity(gr) : should be 0 < activity <= 1 : try again :      "
+                            "sd activity(gr) : name of end-member : \n"),
+              std::string::npos)
+        << r.screen;
+    const std::size_t table = out.find("Activities and uncertainties at 8.00 kbar");
+    const std::string first = out.substr(table, out.find("Independent set", table) - table);
+    EXPECT_EQ(first.find(" alm"), std::string::npos);
+    EXPECT_EQ(first.find(" fa"), std::string::npos);
+    EXPECT_NE(first.find("\na             0.8000    0.9500"), std::string::npos) << first;
+    EXPECT_NE(out.find("\nmax sd(P) reset to 20 kbar\n"), std::string::npos);
+    EXPECT_NE(out.find("\nmax sd(P) reset to 0.05 kbar\n"), std::string::npos);
+    EXPECT_NE(log.find("\n**************************************\n\n\ntype of rock calculation: "), std::string::npos);
+    EXPECT_NE(log.find("continue with/add to data changes in last calculation ? no\n"), std::string::npos);
+    EXPECT_NE(log.find("these data ok ? yes\nsame PT window ? yes\n"), std::string::npos) << log;
+    EXPECT_NE(out.find("\nno reactions\n\n** no reactions\n"), std::string::npos);
 }
 
 }  // namespace
