@@ -78,7 +78,8 @@ void summarytable(const SummaryRows& s, const runio::Arr<double, runio::maxlist 
                   const Results& res, void (*cell)(int row, double value, const Average& av, int width,
                                                    std::string& line))
 {
-    const int perblock = std::max(1, (runio::prefs.pagewidth - s.labelwidth) / s.width);
+    // One column short of the page: a screen line of the full width is cut.
+    const int perblock = std::max(1, (runio::prefs.pagewidth - 1 - s.labelwidth) / s.width);
     for (int first = 1; first <= n; first += perblock) {
         const int last = std::min(n, first + perblock - 1);
         for (int row = 0; row < 4; ++row) {
