@@ -67,16 +67,19 @@ std::string heading(const std::string& what)
     return name.empty() ? what + " " : what + " for " + name;
 }
 
-// The four rows of a summary of several entries, in blocks that keep each
-// row within the page.
+// The four rows of a summary of several entries (the given values, the
+// averages, their sd and sigfit; blanks and "?" for a failed entry), in
+// blocks that keep each row within the page.
 struct SummaryRows {
     int labelwidth, width;
     std::string labels[4];
+    void (*valuecell)(double value, int width, std::string& line);
+    double avshift;    // subtracted from each average: 273.15 shows K as degrees C
+    int avdecimals, sddecimals;
 };
 
 void summarytable(const SummaryRows& s, const runio::Arr<double, runio::maxlist + 1>& values, int n,
-                  const Results& res, void (*cell)(int row, double value, const Average& av, int width,
-                                                   std::string& line))
+                  const Results& res)
 {
     // One column short of the page: a screen line of the full width is cut.
     const int perblock = std::max(1, (runio::prefs.pagewidth - 1 - s.labelwidth) / s.width);
@@ -85,7 +88,19 @@ void summarytable(const SummaryRows& s, const runio::Arr<double, runio::maxlist 
         for (int row = 0; row < 4; ++row) {
             std::string line;
             addfield(s.labels[row], -s.labelwidth, line);
-            for (int e = first; e <= last; ++e) cell(row, values[e], res[e], s.width, line);
+            for (int e = first; e <= last; ++e) {
+                const Average& av = res[e];
+                if (row == 0)
+                    s.valuecell(values[e], s.width, line);
+                else if (!(av.avx > 0.0))
+                    addfield(row == 1 ? "?" : " ", s.width, line);
+                else if (row == 1)
+                    addreal(av.avx - s.avshift, s.avdecimals, true, s.width, line);
+                else if (row == 2)
+                    addreal(av.sdx, s.sddecimals, true, s.width, line);
+                else
+                    addreal(av.sigfit, 3, true, s.width, line);
+            }
             putstr(row == 0 ? 1 : 0, line, 1, msol);
         }
     }
@@ -244,30 +259,10 @@ void averagep()
         putstr(0, line, 1, msol);
         return;
     }
-    summarytable({7, 8, {"T" + deg + "C", "av P", "sd", "sigfit"}}, w.tlist, n, res,
-                 [](int row, double t, const Average& av, int width, std::string& line) {
-                     const bool ok = av.avx > 0.0;
-                     switch (row) {
-                     case 0: runio::addrealshort(std::nearbyint(t - kelvin), width, line); break;
-                     case 1:
-                         if (ok)
-                             addreal(av.avx, 2, true, width, line);
-                         else
-                             addfield("?", width, line);
-                         break;
-                     case 2:
-                         if (ok)
-                             addreal(av.sdx, 3, true, width, line);
-                         else
-                             addfield(" ", width, line);
-                         break;
-                     default:
-                         if (ok)
-                             addreal(av.sigfit, 3, true, width, line);
-                         else
-                             addfield(" ", width, line);
-                     }
-                 });
+    summarytable({7, 8, {"T" + deg + "C", "av P", "sd", "sigfit"},
+                  [](double t, int width, std::string& line) { runio::addrealshort(std::nearbyint(t - kelvin), width, line); },
+                  0.0, 2, 3},
+                 w.tlist, n, res);
 }
 
 namespace {
@@ -374,30 +369,9 @@ void averaget()
         putstr(0, line, 1, msol);
         return;
     }
-    summarytable({8, 9, {"P", "av T", "sd", "sigfit"}}, w.plist, n, res,
-                 [](int row, double p, const Average& av, int width, std::string& line) {
-                     const bool ok = av.avx > 0.0;
-                     switch (row) {
-                     case 0: addreal(p, 2, true, width, line); break;
-                     case 1:
-                         if (ok)
-                             addreal(av.avx - kelvin, 1, true, width, line);
-                         else
-                             addfield("?", width, line);
-                         break;
-                     case 2:
-                         if (ok)
-                             addreal(av.sdx, 1, true, width, line);
-                         else
-                             addfield(" ", width, line);
-                         break;
-                     default:
-                         if (ok)
-                             addreal(av.sigfit, 3, true, width, line);
-                         else
-                             addfield(" ", width, line);
-                     }
-                 });
+    summarytable({8, 9, {"P", "av T", "sd", "sigfit"},
+                  [](double p, int width, std::string& line) { addreal(p, 2, true, width, line); }, kelvin, 1, 1},
+                 w.plist, n, res);
 }
 
 }  // namespace emcalcs
