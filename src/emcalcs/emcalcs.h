@@ -8,6 +8,7 @@
 
 #include "runio/runio.h"
 #include "runio/tables.h"
+#include "thermodata/thermodata.h"
 
 namespace emcalcs {
 
@@ -42,5 +43,49 @@ void furthertables();
 
 // A real with exactly n decimals, however many digits stand before the point.
 std::string fixedtext(double x, int n);
+
+// ---------------------------------------------------------------- average P-T of a rock (mode 2)
+// The reactions of an average P or T are an independent set of at most 20.
+constexpr int maxrockrxn = 20;
+using RxnMatrix = runio::Arr<runio::Arr<double, maxrockrxn + 1>, maxrockrxn + 1>;
+
+// The state of the rock calculations of a pass: the covariances of the
+// reactions (enthalpies, kJ^2; ln K), the rock's activities as set up, the
+// end-members the user left out, and what the last calculation did.
+struct RockState {
+    RxnMatrix covh{}, covlnk{};
+    runio::Arr<double, thermodata::maxem + 1> savedact{}, savedsdact{};
+    runio::Arr<bool, thermodata::maxem + 1> excluded{};
+    bool datachanged = false;   // the user edited the data in the last calculation
+    int lastcode = 0;           // kind of the last calculation: 1 average P, 2 average T
+};
+extern RockState rock;
+
+// The weighted least-squares average of the estimates of the reactions,
+// with its sd and the fit measure sigfit.
+struct Average {
+    double avx = 0.0, sdx = 0.0, sigfit = 0.0;
+};
+
+// Inverse of the symmetric positive-definite leading n x n block of a.
+void posdefinvert(const RxnMatrix& a, RxnMatrix& ainv, int n);
+// Covariances of the reactions' enthalpies and of their ln K.
+void reactioncov(RxnMatrix& covh, RxnMatrix& covlnk);
+// The average P at temperature y (K) or T at pressure y (kbar), as
+// rsearch.rockcalc says; quiet false prints the single end-member diagnostics.
+Average lsqav(bool quiet, double y, double xco2, double xh2o);
+// sigfit and sd of an average from the sum of the weights s and the
+// weighted sum of squares chi over dof degrees of freedom.
+void fitmeasures(double s, double chi, int dof, Average& av);
+// The 95% critical value of sigfit for dof degrees of freedom.
+double k95(int dof);
+
+void updateactivity(double p, double t);   // activities of the solution-phase end-members at p, t
+void averagep();
+void averaget();
+void printavpline(int n, double t, const Average& av);
+void printavtline(int n, double tact, double p, const Average& av);
+void rockreactions();
+void exportrockdata();
 
 }  // namespace emcalcs

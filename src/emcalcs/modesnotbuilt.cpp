@@ -5,7 +5,6 @@
 
 namespace emcalcs {
 
-void rockcalcs() { runio::bomb("setup", "calculation mode 2 (average PT) is not available yet", 0); }
 void setupallreactions() { runio::bomb("setup", "calculation mode 3 (all reactions) is not available yet", 0); }
 void phasediagramcalcs() { runio::bomb("setup", "calculation mode 3 (all reactions) is not available yet", 0); }
 

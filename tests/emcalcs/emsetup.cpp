@@ -1,8 +1,8 @@
 // The end-member system of the average P-T mode end to end: activities of
 // the end-members of the chosen solution phases at the P and T given for
 // the a-x relations, the left-out end-members, the reset of an activity
-// above 1, the default uncertainties of pure phases; the run then stops at
-// the average P-T calculation itself, which this build does not have.
+// above 1, the default uncertainties of pure phases; the rock calculations
+// then begin with the overall P-T window.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,7 +18,7 @@ using pmtest::examplefile;
 using pmtest::runpm;
 
 const std::string deg = "\xA1";
-const std::string notyet = "-- run bombed in setup : calculation mode 2 (average PT) is not available yet";
+const std::string notyet = "specification of overall PT window:";
 
 pmtest::RunResult modetwo(const std::string& with, const std::string& more, const std::string& stdintext,
                           const std::string& ax = examplefile("pm-axex.txt"))

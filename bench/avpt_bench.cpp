@@ -1,0 +1,87 @@
+// Cost of an average-T calculation of mode 2 over 201 pressures (5 to 9
+// kbar every 0.02 kbar) for a rock of garnet (the example a-x file's model,
+// activities recalculated at every trial P-T) with an, ky, sill and q as
+// pure phases, on the example dataset (examples/pm-ds6ex.txt): one whole
+// pass, from reading the inputs to the summary, nothing written. At each
+// pressure the bracket search calls the least-squares core about twenty
+// times, each solving both reaction lines.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/app.h"
+#include "calcwindows/calcwindows.h"
+#include "emcalcs/emcalcs.h"
+#include "runio/runio.h"
+#include "runio/scriptset.h"
+#include "script/script.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writefile(const std::string& name, const std::string& text)
+{
+    std::ofstream out(name, std::ios::binary);
+    out << text;
+}
+
+void setup()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    const fs::path dir = fs::temp_directory_path() / ("pmavptbench-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string ax = slurp(fs::path(PM_EXAMPLES) / "pm-axex.txt");
+    const std::size_t from = ax.find("% ---------------------------------------------------------------- garnet");
+    const std::size_t to = ax.find("% ---------------------------------------------------------------- feldspar");
+    fs::current_path(dir);
+    writefile("pm-ds6ex.txt", slurp(fs::path(PM_EXAMPLES) / "pm-ds6ex.txt"));
+    writefile("pm-axbench.txt", ax.substr(from, to - from) + "an 0.5\nky\nq\nsill\n");
+    writefile("pm-t.txt", "axfile axbench\nwith g an ky q sill\ndiagramPT 4 12 400 1000\nptforaxe 8 650\n"
+                          "calctype 2\ndataok\nmaxsdt 100\ncalcP 5 9 0.02\nautoexit\n*\n");
+    runio::makestarttables();
+    app::setupstore();
+    runio::chans.chanset = std::getenv("AVPTDEBUG") != nullptr ? runio::mscreen : 0;
+    runio::run.calcmode = 2;
+    runio::run.runno = 1;
+    runio::prefs.prefsdssuffix = "6ex";
+    runio::prefs.prefsscriptsuffix = "t";
+    runio::prefs.bombautoexit = true;
+    runio::prefs.wrapscreen = false;
+    runio::files.scriptsuffix = "t";
+}
+
+void BM_averaget201(benchmark::State& state)
+{
+    setup();
+    for (auto _ : state) {
+        runio::closeread(runio::files.infile);
+        runio::files.scriptopen = false;
+        script::initscripts();
+        emcalcs::setupavpt();
+        emcalcs::rockcalcs();
+        benchmark::DoNotOptimize(calcwindows::win.nplist);
+    }
+    if (calcwindows::win.nplist != 201) state.SkipWithError("the pressure list does not hold 201 values");
+}
+BENCHMARK(BM_averaget201)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
