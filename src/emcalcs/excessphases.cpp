@@ -5,7 +5,8 @@
 // longer hold, so that the reactions among the remaining end-members are
 // found in the remaining components and are balanced by the phases in
 // excess afterwards.
-#include <cstdlib>
+
+#include <vector>
 
 #include "axmodels/axmodels.h"
 #include "calcwindows/calcwindows.h"
@@ -17,6 +18,7 @@ namespace emcalcs {
 
 namespace {
 
+using runio::gcd64;
 using runio::msl;
 using runio::msol;
 using runio::putstr;
@@ -132,18 +134,6 @@ int excessmembers(const runio::Words& list, runio::Arr<int, thermodata::maxem + 
         if (!twice) xs[++n] = pos;
     }
     return n;
-}
-
-long long gcd64(long long a, long long b)
-{
-    a = std::llabs(a);
-    b = std::llabs(b);
-    while (b != 0) {
-        const long long r = a % b;
-        a = b;
-        b = r;
-    }
-    return a;
 }
 
 [[noreturn]] void toolarge(int e)
