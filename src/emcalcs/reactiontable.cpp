@@ -188,9 +188,11 @@ int calcpointindex(int n)
 {
     const runio::Windows& w = win;
     if (w.othervariable >= 2) return n / 2 >= 1 ? n / 2 : 1;
+    // A list built by steps may hold the point a rounding below it.
     const double point = w.othervariable == 0 ? w.pcalc : w.tcalc;
+    const double below = point - 1e-9 * std::max(1.0, std::fabs(point));
     for (int j = 1; j <= n; ++j)
-        if (!(abscissa(j) < point)) return j;
+        if (!(abscissa(j) < below)) return j;
     return n;
 }
 
