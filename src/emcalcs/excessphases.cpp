@@ -325,8 +325,10 @@ void inexcess()
 
 void setupallreactions()
 {
-    // No activity axis of an earlier pass carries over.
+    // No activity axis of an earlier pass carries over, nor the end-members
+    // its Schreinemakers analysis ruled out: the set-up looks names up.
     ems.logaem = 0;
+    ems.nexcl = 0;
     thermodata::readds(1);
     script::readscripts();
     axmodels::setupphases();
