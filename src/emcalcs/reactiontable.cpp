@@ -239,7 +239,8 @@ void uncertaintycells(int i, const LineRow& v, bool firstrow, int n, int m0, int
         if (w.othervariable == 1) {
             // sd(T) of the line at fixed P: sd(P) times the line's dT/dP.
             thermodata::calcrxn(i, dgdp, dgdt, g, u, w.tlist[m], xco2, xh2o);
-            if (std::fabs(1000.0 * dgdt) < std::fabs(sd * dgdp))
+            // A line along T (dG/dT = 0) has no sd of T at all.
+            if (std::fabs(1000.0 * dgdt) < std::fabs(sd * dgdp) || dgdt == 0.0)
                 addfield("+", width, row);
             else
                 addfield(realstrshort(std::fabs(sd * dgdp / dgdt)), width, row);
@@ -253,7 +254,7 @@ void uncertaintycells(int i, const LineRow& v, bool firstrow, int n, int m0, int
         if (w.othervariable == 0) {
             thermodata::calcrxn(i, dgdp, dgdt, g, w.plist[m], u, xco2, xh2o);
             const double sdp = std::fabs(sd * dgdt / dgdp);
-            if (std::fabs(100.0 * dgdp) < std::fabs(sd * dgdt))
+            if (std::fabs(100.0 * dgdp) < std::fabs(sd * dgdt) || dgdp == 0.0)
                 addfield("+", width, row);
             else
                 addreal(sdp, 2, precise, width, row);
