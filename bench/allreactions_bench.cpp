@@ -1,9 +1,11 @@
-// Cost of the all-reactions mode on a made-up system of five components and
-// twelve end-members whose G = H - TS + V (P - 1 bar) are nearly equal in the
-// middle of a 1-20 kbar, 400-1000 C window, so that the lines of all their
-// reactions cross it: the reaction search up to its limit of 150 reactions,
-// and the reaction table over 201 temperatures, every line solved at every
-// temperature whether its column is shown or not. Output goes nowhere.
+// Cost of the all-reactions mode on made-up systems of five components whose
+// end-members' G = H - TS + V (P - 1 bar) are nearly equal in the middle of a
+// 1-20 kbar, 400-1000 C window, so that the lines of their reactions cross
+// it: with twelve end-members the reaction search up to its limit of 150
+// reactions, and the reaction table over 201 temperatures, every line solved
+// at every temperature whether its column is shown or not; with ten, the
+// search of the invariant points of a Schreinemakers analysis. Output goes
+// nowhere.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -21,7 +23,7 @@ namespace td = thermodata;
 using calcwindows::rxns;
 using calcwindows::win;
 
-constexpr int ncomp = 5, nem = 12;
+constexpr int ncomp = 5;
 constexpr double t0 = 973.15, p0 = 10.5;   // K, kbar: the middle of the window
 
 // A fixed pseudo-random sequence in [0, 1).
@@ -31,7 +33,7 @@ double next(std::uint32_t& s)
     return (s >> 8) / 16777216.0;
 }
 
-void buildsystem()
+void buildsystem(int nem, double density = 0.5, std::uint32_t seed = 12345)
 {
     static bool stored = false;
     if (!stored) {
@@ -49,7 +51,6 @@ void buildsystem()
     cs.nexcess = 0;
     e.nem = cs.nemr = nem;
     e.ih2o = e.ico2 = e.logaem = e.nexcl = 0;
-    std::uint32_t seed = 12345;
     for (int k = 1; k <= nem; ++k) {
         e.emname[k] = "e" + std::to_string(k);
         e.emdsname[k].clear();
@@ -58,7 +59,7 @@ void buildsystem()
         int atoms = 0;
         for (int q = 1; q <= ncomp; ++q) {
             // each end-member holds its own component and some of two others
-            const int n = q == (k - 1) % ncomp + 1 ? 2 : (next(seed) < 0.5 ? 1 + static_cast<int>(next(seed) * 2) : 0);
+            const int n = q == (k - 1) % ncomp + 1 ? 2 : (next(seed) < density ? 1 + static_cast<int>(next(seed) * 2) : 0);
             cs.c[q][k] = n;
             atoms += n;
         }
@@ -101,14 +102,14 @@ void findreactions(bool allreactions)
 
 void reactionsearch(benchmark::State& state)
 {
-    buildsystem();
+    buildsystem(12);
     for (auto _ : state) findreactions(true);
     state.counters["reactions"] = rxns.nrxn;
 }
 
 void reactiontable(benchmark::State& state)
 {
-    buildsystem();
+    buildsystem(12);
     findreactions(true);
     for (auto _ : state) emcalcs::ptxtable();
     state.counters["reactions"] = rxns.nrxn;
@@ -119,8 +120,23 @@ void reactiontable(benchmark::State& state)
     state.counters["solutions_in_window"] = found;
 }
 
+// The Schreinemakers analysis: the lines tabulated once, then the search of
+// the recorded points, each crossing refined, judged and reported.
+void intersectionsearch(benchmark::State& state)
+{
+    // ten end-members, sparser in components: about 100 reactions and 100 points
+    buildsystem(10, 0.4, 1);
+    findreactions(false);
+    emcalcs::ptxtable();
+    for (auto _ : state) emcalcs::intersections();
+    state.counters["reactions"] = rxns.nrxn;
+    state.counters["points"] = calcwindows::rsearch.nptrxn;
+    state.counters["abscissae"] = win.ntlist;
+}
+
 }  // namespace
 
+BENCHMARK(intersectionsearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(reactionsearch)->Unit(benchmark::kMillisecond);
 BENCHMARK(reactiontable)->Unit(benchmark::kMillisecond);
 

@@ -141,9 +141,7 @@ void phasediagramcalcs()
     calcwindows::calcre(complete);
     if (calcwindows::rxns.nrxn == 0) return;
     ptxtable();
-    if (!win.allreactions && calcwindows::rxns.nrxn > 2)
-        runio::bomb("phasediagramcalcs", "intersections of reaction lines (Schreinemakers analysis) are not available yet",
-                    0);
+    if (!win.allreactions && calcwindows::rxns.nrxn > 2) intersections();
 }
 
 }  // namespace emcalcs

@@ -81,6 +81,37 @@ bool isstable(int pt, double x, double y);
 // The stability of every reaction that passes through no printed intersection.
 void rstable(const RxnFlags& involved);
 
+// The invariant points where the lines of the reactions cross in the window,
+// each refined, judged by Schreinemakers' rule and reported.
+void intersections();
+// Tolerances of a refined point on the abscissa and the ordinate.
+void setlim(double& tolx, double& toly);
+
+constexpr int maxptrxn = 21;   // reactions through one intersection point
+
+// An intersection point as refined: its reactions, the diagram point (x, y)
+// with its P, T, fluid and axis value, whether it is stable, and the
+// reactions of the two lines whose crossing was refined.
+struct Intersection {
+    int p = 0, m = 0;
+    runio::Arr<int, maxptrxn + 1> rx{};
+    double x = 0.0, y = 0.0;
+    double pkbar = 0.0, tk = 0.0, xco2 = 0.0, xh2o = 0.0, a = 0.0;
+    bool stable = false;
+    int line1 = 0, line2 = 0;
+};
+void intersectionheadings();
+// The block of a point: its rule line and heading and, for a stable point,
+// its reactions around it, each oriented there, with their stable sides
+// and slopes; then the line of the point itself.
+void printintersection(const Intersection& pt);
+void intersectionpoint(const Intersection& pt);
+// sd of P (kbar) and of T (K) and their correlation at the crossing (x, y)
+// of the lines of reactions i and j.
+void intersectionptx(int i, int j, double x, double y, double& sdp, double& sdt, double& cor);
+// A reaction's text without its coefficients (the digits of H2O and CO2 stay).
+std::string stripdigits(const std::string& text);
+
 // A real with exactly n decimals, however many digits stand before the point.
 std::string fixedtext(double x, int n);
 

@@ -22,7 +22,7 @@ struct Em {
     double h, s, v;                             // kJ, kJ/K, kJ/kbar
 };
 
-// Si 1, Al 3, Ca 7, O 10, H 11, C 12 of the oxide table.
+// Si 1, Al 3, Ca 7, Na 8, K 9, O 10, H 11, C 12 of the oxide table.
 inline const std::vector<Em> dataset = {
     {"ky", {{3, 2}, {1, 1}, {10, 5}}, -2594.00, 0.08300, 4.410},
     {"sill", {{3, 2}, {1, 1}, {10, 5}}, -2586.00, 0.09600, 4.990},
@@ -35,6 +35,16 @@ inline const std::vector<Em> dataset = {
     {"H2O", {{11, 2}, {10, 1}}, -241.81, 0.18880, 0.0},
     {"CO2", {{12, 1}, {10, 2}}, -393.51, 0.21380, 0.0},
     {"port", {{7, 1}, {11, 2}, {10, 2}}, -1061.00, 0.08340, 3.306},
+    // Na2O, K2O, Na2K2O2 and Na4K2O3 meet at 10 kbar and 700 C, where na +
+    // ka = nak is vertical (no dV) and 2na + ka = nnak flat (no dS); their
+    // entropies are exact multiples of T's last bit, so that the flat one's
+    // dG/dT comes out as 0.
+    {"na", {{8, 2}, {10, 1}}, 0.0, 0.25, 0.0},
+    {"ka", {{9, 2}, {10, 1}}, 0.0, 0.5, 0.0},
+    {"nak", {{8, 2}, {9, 2}, {10, 2}}, -9.7315, 0.74, 0.0},
+    {"nnak", {{8, 4}, {9, 2}, {10, 3}}, -199.98, 1.0, 20.0},
+    // a fourth Al2SiO5, below ky, sill and and where they meet
+    {"am", {{3, 2}, {1, 1}, {10, 5}}, -2591.05, 0.09000, 4.800},
 };
 
 inline const Em& em(const std::string& name)
