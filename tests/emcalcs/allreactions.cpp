@@ -362,22 +362,6 @@ TEST(AllReactions, SolutionPhasesTakenApartAtTheScriptsPT)
     }
 }
 
-// The fluid's G at x(CO2): RT ln f of the pure fluid, RT ln x, and the
-// van Laar non-ideal mixing of H2O and CO2 with their molar volumes as the
-// sizes and W = 10.5 kJ.
-double fluidg(const std::string& name, double p, double t, double xco2)
-{
-    double vw, vc, fw, fc;
-    thermodata::h2oeos(vw, fw, p, t);
-    thermodata::co2eos(vc, fc, p, t);
-    const double xh2o = 1.0 - xco2;
-    const double w = 10.5 * (vc + vw) / (vc * vw), d = xco2 * vc + xh2o * vw;
-    const Em& e = em(name);
-    if (name == "H2O")
-        return e.h - t * e.s + fw + r * t * std::log(xh2o) + 2.0 * w * vc * vc * vw * xco2 * xco2 / ((vc + vw) * d * d);
-    return e.h - t * e.s + fc + r * t * std::log(xco2) + 2.0 * w * vc * vw * vw * xh2o * xh2o / ((vc + vw) * d * d);
-}
-
 TEST(AllReactions, HydrateCarbonateLineAcrossXCO2)
 {
     // P-x(CO2) at 600 C: window typed, the offered x(CO2) values taken

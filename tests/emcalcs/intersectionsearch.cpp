@@ -9,6 +9,7 @@
 #include "calcwindows/rxnfixture.h"
 #include "emcalcs/emcalcs.h"
 #include "harness/bombcheck.h"
+#include "lineardata.h"
 
 namespace {
 
@@ -135,8 +136,14 @@ TEST_F(IntersectionSearch, OneLineCrossedOnBothItsSolutionsInOneInterval)
     em::rxlines.linesol1[1][2] = 9.0;
     em::rxlines.linesol2[1][1] = pline(1, 860.0);
     em::rxlines.linesol2[1][2] = pline(1, 890.0);
+    rxns.lnk[3] = 0.5;
     em::intersections();
     std::string log = logtext();
+    // oriented with the products stable 5 K up: sill -> and (dS < 0) turned round
+    EXPECT_EQ(rxns.r[1][2], 1);
+    EXPECT_EQ(rxns.r[2][3], 1);
+    EXPECT_EQ(rxns.r[3][3], -1);
+    EXPECT_EQ(rxns.lnk[3], -0.5);
     const std::size_t first = log.find("# stable intersection 1 involving ky sill and  or [am]\n");
     ASSERT_NE(first, std::string::npos) << log;
     expecttriplepoint(log, first);
@@ -173,6 +180,51 @@ TEST_F(IntersectionSearch, AxisActivityImposedInTheStabilityOfAPoint)
     EXPECT_TRUE(em::isstable(1, 0.0, tstar));
     // with ln a = 1, and lies RT above its standard state, and above am
     EXPECT_FALSE(em::isstable(1, 1.0, tstar));
+}
+
+class FluidSlope : public RxnTest {};
+
+TEST_F(FluidSlope, StepsTowardsTheMiddleNearTheEndsOfXCO2)
+{
+    // q + cc = wo + CO2 at 5 kbar in T-x(CO2): the slope dx/dT of its line
+    // from its T at x and at x + dx, dx = x/2 below x = 0.02 and -(1 - x)/2
+    // above 0.98, against T by bisection with the fluid's own G
+    std::vector<Em> e;
+    for (const char* n : {"q", "cc", "wo", "CO2"}) {
+        const lineards::Em& d = lineards::em(n);
+        e.push_back({n, d.h, d.s, d.v});
+    }
+    setems(e);
+    ems.ico2 = 4;
+    addreaction({{1, -1}, {2, -1}, {3, 1}, {4, 1}});
+    calcwindows::writereaction(1);
+    runio::run.diagrammode = 2;
+    win.calcvariable = 1;
+    win.othervariable = 2;
+    win.fluidtype = 6;
+    ptwindow(5.0, 5.0, 673.15, 1273.15);
+    win.pcalc = 5.0;
+    auto tof = [](double x) {
+        return lineards::bisect([&](double t) { return lineards::gem(lineards::em("wo"), 5.0, t) + lineards::fluidg("CO2", 5.0, t, x) -
+                                                           lineards::gem(lineards::em("q"), 5.0, t) - lineards::gem(lineards::em("cc"), 5.0, t); },
+                                673.15, 1273.15);
+    };
+    for (const double x : {0.01, 0.99}) {
+        em::Intersection pt;
+        pt.p = pt.m = pt.rx[1] = 1;
+        pt.stable = true;
+        pt.x = pt.xco2 = x;
+        pt.xh2o = 1.0 - x;
+        pt.y = pt.tk = tof(x);
+        pt.pkbar = 5.0;
+        const std::size_t before = logtext().size();
+        em::printintersection(pt);
+        const std::string block = logtext().substr(before);
+        const std::size_t end = block.find('\n', block.find("1)  q + cc = wo + CO2"));
+        const double dx = x < 0.02 ? x / 2.0 : -(1.0 - x) / 2.0;
+        const double slope = dx / (tof(x + dx) - tof(x));
+        EXPECT_NEAR(std::stod(block.substr(block.rfind(' ', end) + 1)), slope, 0.01 * std::fabs(slope)) << block;
+    }
 }
 
 TEST_F(IntersectionSearch, HeadingsAndPointLinesOfEveryDiagram)

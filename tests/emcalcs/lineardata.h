@@ -3,6 +3,7 @@
 // bar); H2O and CO2 follow their equations of state. Made-up values.
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
@@ -101,6 +102,23 @@ inline double gem(const Em& e, double p, double t)
         g += rtlnf;
     }
     return g;
+}
+
+// G of H2O or CO2 in an H2O-CO2 fluid at x(CO2) (kJ): RT ln f of the pure
+// fluid, RT ln x and the van Laar mixing of the two with their molar volumes
+// as sizes and W = 10.5 kJ.
+inline double fluidg(const std::string& name, double p, double t, double xco2)
+{
+    constexpr double r = 0.0083144;
+    double vw, vc, fw, fc;
+    thermodata::h2oeos(vw, fw, p, t);
+    thermodata::co2eos(vc, fc, p, t);
+    const double xh2o = 1.0 - xco2;
+    const double w = 10.5 * (vc + vw) / (vc * vw), d = xco2 * vc + xh2o * vw;
+    const Em& e = em(name);
+    if (name == "H2O")
+        return e.h - t * e.s + fw + r * t * std::log(xh2o) + 2.0 * w * vc * vc * vw * xco2 * xco2 / ((vc + vw) * d * d);
+    return e.h - t * e.s + fc + r * t * std::log(xco2) + 2.0 * w * vc * vw * vw * xh2o * xh2o / ((vc + vw) * d * d);
 }
 
 // The root of f between a and b (f changes sign there), by bisection.
