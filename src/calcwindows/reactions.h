@@ -110,9 +110,9 @@ bool inTXwindow(int i, Corners& corners);
 bool inPlnawindow(int i, Corners& corners);
 bool inTlnawindow(int i, Corners& corners);
 
-// The activity axis of the log a diagrams works through the last working
-// end-member: its entropy takes R ln a (or R ln 10 log a) off, so that its
-// Gibbs energy gains RT ln a at axis value v.
+// The activity axis of the log a diagrams works through the axis end-member
+// (thermodata::ems.logaem): its entropy takes R ln a (or R ln 10 log a) off,
+// so that its Gibbs energy gains RT ln a at axis value v.
 void setaxisactivity(double v);
 
 // ---------------------------------------------------------------- reaction-set engine

@@ -18,6 +18,7 @@ namespace calcwindows {
 
 namespace {
 
+using runio::gcd64;
 using runio::putstr;
 using thermodata::comps;
 using thermodata::ems;
@@ -28,18 +29,6 @@ using Coefs = runio::Arr<long long, thermodata::maxem + 1>;
 // stored in 16 bits.
 constexpr long long maxwork = INT32_MAX;
 constexpr long long maxcoef = INT16_MAX;
-
-long long gcd64(long long a, long long b)
-{
-    a = std::llabs(a);
-    b = std::llabs(b);
-    while (b != 0) {
-        const long long r = a % b;
-        a = b;
-        b = r;
-    }
-    return a;
-}
 
 // The frame of one findreactions: the composition matrix of the chosen
 // phases over the subset's components, and the end-member of each column.

@@ -169,8 +169,12 @@ bool crosses(const Diagram& d, Corners& corners)
 
 void setaxisactivity(double v)
 {
+    // The axis end-member need not be the last: one named early among the
+    // phases in excess stands before the others in excess.
+    const int k = ems.logaem;
+    if (k < 1 || k > ems.nem) runio::bomb("setaxisactivity", "no end-member for the activity axis", 1);
     const double perunit = runio::scriptset.setloga == 0 ? rln10 : thermodata::rgas;
-    ems.td[ems.nem][thermodata::sS] = win.setaentropy[1] - v * perunit;
+    ems.td[k][thermodata::sS] = win.setaentropy[1] - v * perunit;
 }
 
 bool inPTwindow(int i, Corners& corners) { return crosses(diagram(ptdiagram, i), corners); }

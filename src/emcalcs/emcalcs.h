@@ -41,6 +41,77 @@ void gibbstables();        // the Gibbs energies of the working end-members on t
 // Linearised reaction thermodynamics, or the fugacity tables, as the user asks.
 void furthertables();
 
+// ---------------------------------------------------------------- all reactions (mode 3)
+// The lines of the reactions of a pass across the diagram: for reaction i
+// and abscissa index j the first (lower) and the second solution of its
+// line for the ordinate, kbar or K; a solution not found lies outside every
+// window. The windows of P and T as they were before the last widening.
+struct ReactionLines {
+    int solvedvar = 1;   // the inrange code of the ordinate: 1 P, 0 T
+    runio::Vec<runio::Arr<double, runio::maxlist + 1>> linesol1, linesol2;   // rows 1..150
+    double savedtlow = 0.0, savedthigh = 0.0, savedplow = 0.0, savedphigh = 0.0;
+};
+extern ReactionLines rxlines;
+
+using RxnFlags = runio::Arr<bool, thermodata::maxrxn + 1>;   // one per reaction
+
+// Settles the fluid, the activity axis and the phases in excess, and
+// projects the composition space through the phases in excess.
+void inexcess();
+// The reactions, their linearised thermodynamics and their lines across the window.
+void ptxtable();
+
+// The abscissa list of the diagram (T, P, x(CO2) or the activity axis): its
+// count and its j-th value.
+int abscissacount();
+double abscissa(int j);
+// P, T, x(CO2), x(H2O) and the axis value a of the diagram point (x, y);
+// the others keep the current point's values (a and mu what the caller gave).
+void setiptx(double& p, double& t, double& xco2, double& xh2o, double& a, double& mu, double x, double y);
+// In the log a diagrams, the axis activity a (log a or ln a) into the axis end-member.
+void imposeaxis(double a);
+// Reaction i's line at abscissa x: the solutions for the ordinate, searched
+// in the current window (with start, from y1), the axis activity imposed.
+void lineat(int i, double x, bool start, double& y1, double& y2);
+// Widens the window of the solved variable (0 P, 1 T) and puts it back.
+void enlargewindow(int v);
+void restorewindow(int v);
+// Schreinemakers' rule at intersection point pt, at the diagram point (x, y).
+bool isstable(int pt, double x, double y);
+// The stability of every reaction that passes through no printed intersection.
+void rstable(const RxnFlags& involved);
+
+// The invariant points where the lines of the reactions cross in the window,
+// each refined, judged by Schreinemakers' rule and reported.
+void intersections();
+// Tolerances of a refined point on the abscissa and the ordinate.
+void setlim(double& tolx, double& toly);
+
+constexpr int maxptrxn = 21;   // reactions through one intersection point
+
+// An intersection point as refined: its reactions, the diagram point (x, y)
+// with its P, T, fluid and axis value, whether it is stable, and the
+// reactions of the two lines whose crossing was refined.
+struct Intersection {
+    int p = 0, m = 0;
+    runio::Arr<int, maxptrxn + 1> rx{};
+    double x = 0.0, y = 0.0;
+    double pkbar = 0.0, tk = 0.0, xco2 = 0.0, xh2o = 0.0, a = 0.0;
+    bool stable = false;
+    int line1 = 0, line2 = 0;
+};
+void intersectionheadings();
+// The block of a point: its rule line and heading and, for a stable point,
+// its reactions around it, each oriented there, with their stable sides
+// and slopes; then the line of the point itself.
+void printintersection(const Intersection& pt);
+void intersectionpoint(const Intersection& pt);
+// sd of P (kbar) and of T (K) and their correlation at the crossing (x, y)
+// of the lines of reactions i and j.
+void intersectionptx(int i, int j, double x, double y, double& sdp, double& sdt, double& cor);
+// A reaction's text without its coefficients (the digits of H2O and CO2 stay).
+std::string stripdigits(const std::string& text);
+
 // A real with exactly n decimals, however many digits stand before the point.
 std::string fixedtext(double x, int n);
 

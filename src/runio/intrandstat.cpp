@@ -1,6 +1,7 @@
 // Integer, rational, random and statistical helpers.
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -22,6 +23,18 @@ std::int32_t gcd(std::int32_t a, std::int32_t b)
         y = r;
     }
     return static_cast<std::int32_t>(x);
+}
+
+long long gcd64(long long a, long long b)
+{
+    a = std::llabs(a);
+    b = std::llabs(b);
+    while (b != 0) {
+        const long long r = a % b;
+        a = b;
+        b = r;
+    }
+    return a;
 }
 
 std::int32_t gcdvector(const std::int32_t* v, int n)

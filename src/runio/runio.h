@@ -286,6 +286,7 @@ void formattext(const std::vector<std::string>& lines);
 
 // integer, rational, random and statistical helpers
 std::int32_t gcd(std::int32_t a, std::int32_t b);
+long long gcd64(long long a, long long b);                     // of the magnitudes; 0 when both are 0
 std::int32_t gcdvector(const std::int32_t* v, int n);          // v[1..n]
 std::int32_t lcm(std::int32_t a, std::int32_t b);
 std::int32_t lcmvector(const std::int32_t* v, int n);          // v[1..n]

@@ -186,7 +186,8 @@ TEST_F(RootFinder, TurnReactionForEachKindOfDiagram)
     EXPECT_EQ(rxns.r[1][1], 1);
     EXPECT_EQ(rxns.lnk[1], -0.5);
 
-    // an activity axis through "and", the last end-member: S = S0 - R ln a
+    // an activity axis through "and": S = S0 - R ln a
+    ems.logaem = 2;
     win.setaentropy[1] = andal.s;
     EXPECT_TRUE(turned(3, 0.0));
     EXPECT_DOUBLE_EQ(ems.td[2][td::sS], andal.s);

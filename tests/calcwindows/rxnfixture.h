@@ -63,6 +63,7 @@ protected:
         ems.sdact.fill(0.0);
         ems.cov.assign(static_cast<std::size_t>(td::maxem + 1) * (td::maxem + 1), 0.0);
         ems.ih2o = ems.ico2 = 0;
+        ems.logaem = 0;
         ems.nexcl = 0;
         td::ds.dsnew = true;
         td::ds.dsgen6 = true;

@@ -167,6 +167,7 @@ TEST_F(WindowTest, ActivityAxes)
     // ky = and with the activity of "and" on the axis: dG = dG0 + RT ln a
     setems({ky, andal});
     addreaction({{1, -1}, {2, 1}});
+    ems.logaem = 2;
     win.setaentropy[1] = andal.s;
     ptwindow(1.0, 10.0, 600.0, 1100.0);
     win.lnalow = -2.0;

@@ -13,7 +13,7 @@ namespace {
 const std::string banner = "PETRAMONDO 3.50 (C++20 build for Linux)\n";
 const std::string fontline = "[display/print with fixed width font (eg Monaco)]\n\n";
 
-// A run whose mode is not built ends in a fatal error right after the files open.
+// A run without its dataset ends in a fatal error right after the files open.
 std::map<std::string, std::string> menurun()
 {
     return {{"pm-prefs.txt", pmtest::prefsfile("6ex", "ex", 4)}, {"pm-ex.txt", "% script\n*\n"}};
@@ -61,8 +61,9 @@ TEST(RunSpine, PreferencesModeSkipsTheMenu)
     files["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 3);
     const auto r = runpm(files, "");
     EXPECT_EQ(r.screen.find("calculation mode :"), std::string::npos);
-    EXPECT_NE(r.screen.find("-- run bombed in setup : calculation mode 3 (all reactions) is not available yet"),
-              std::string::npos);
+    EXPECT_NE(r.screen.find("\ncannot locate file \"pm-ds6ex.txt\"\n\n-- run bombed in promptdatafile : datafile needed"),
+              std::string::npos)
+        << r.screen;
 }
 
 TEST(RunSpine, KalfitAtTheMenuChoosesTheFit)
@@ -98,8 +99,7 @@ TEST(RunSpine, RunHeadingAndRunFiles)
     EXPECT_TRUE(r.has("pm-ex-o.txt"));
     for (const char* gone : {"pm-ex-px.txt", "pm-ex-ic.txt", "pm-ex-it.txt", "pm-ex.csv", "pm-ex2.csv"})
         EXPECT_FALSE(r.has(gone)) << gone;
-    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in setup : calculation mode 3 (all reactions) is not available yet"),
-              std::string::npos);
+    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in promptdatafile : datafile needed"), std::string::npos);
 }
 
 TEST(RunSpine, KillWithBlanksClosesEverythingAndExitsCleanly)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "harness/harness.h"
+#include "lineardata.h"
 #include "thermodata/gibbs.h"
 
 namespace {
@@ -25,53 +26,11 @@ const std::string deg = "\xA1";
 constexpr double r = 0.0083144;   // kJ/(K mol)
 constexpr double pref = 0.001;    // kbar
 
-struct Em {
-    std::string name;
-    std::vector<std::pair<int, int>> formula;   // (oxide-table element, atoms)
-    double h, s, v;
-};
-
-// Si 1, Al 3, Ca 7, O 10, H 11, C 12 of the oxide table. Made-up values.
-const std::vector<Em> dataset = {
-    {"ky", {{3, 2}, {1, 1}, {10, 5}}, -2594.00, 0.08300, 4.410},
-    {"sill", {{3, 2}, {1, 1}, {10, 5}}, -2586.00, 0.09600, 4.990},
-    {"and", {{3, 2}, {1, 1}, {10, 5}}, -2590.00, 0.09200, 5.150},
-    {"q", {{1, 1}, {10, 2}}, -910.00, 0.04150, 2.269},
-    {"cor", {{3, 2}, {10, 3}}, -1675.00, 0.05100, 2.558},
-    {"dsp", {{3, 1}, {11, 1}, {10, 2}}, -1000.00, 0.03500, 1.776},
-    {"cc", {{7, 1}, {12, 1}, {10, 3}}, -1207.00, 0.09250, 3.689},
-    {"wo", {{7, 1}, {1, 1}, {10, 3}}, -1634.00, 0.08200, 3.993},
-    {"H2O", {{11, 2}, {10, 1}}, -241.81, 0.18880, 0.0},
-    {"CO2", {{12, 1}, {10, 2}}, -393.51, 0.21380, 0.0},
-};
-
-const Em& em(const std::string& name)
-{
-    for (const Em& e : dataset)
-        if (e.name == name) return e;
-    throw std::runtime_error("no end-member " + name);
-}
-
-// The dataset file in the new layout: four lines per end-member, then the
-// enthalpy covariances and the title.
-std::string datasetfile()
-{
-    std::ostringstream f;
-    f << "  " << dataset.size() << "    test dataset of our own\n  \n5\n";
-    for (const Em& e : dataset) {
-        f << "  " << e.name << "   1";
-        for (auto [el, n] : e.formula) f << "  " << el << "  " << n << ".0000";
-        f << "  0\n";
-        f << "    " << e.h << "  " << e.s << "  " << e.v << "\n";
-        f << "    0.0000  0.000000000  0.0  0.0000\n";
-        f << "    0.0000000  0.00  4.00  0.00000  0\n";
-    }
-    f << "\n1.0";
-    for (std::size_t i = 0; i < dataset.size(); ++i)
-        for (std::size_t j = i; j < dataset.size(); ++j) f << (i == j ? " 0.25" : " 0");
-    f << "\n\npm-ds6rx.txt made up for the tests (sigfit =  1.000)\n";
-    return f.str();
-}
+using lineards::dataset;
+using lineards::datasetfile;
+using lineards::em;
+using lineards::Em;
+using lineards::gem;
 
 std::map<std::string, std::string> inputs(const std::string& with)
 {
@@ -81,18 +40,6 @@ std::map<std::string, std::string> inputs(const std::string& with)
             {"pm-ds6rx.txt", datasetfile()},
             {"pm-axrx.txt", ax},
             {"pm-t.txt", "axfile axrx\nwith " + with + "\ndiagramPT 1 20 300 900\nautoexit\n*\n"}};
-}
-
-// G of an end-member: H2O by its equation of state.
-double gem(const Em& e, double p, double t)
-{
-    double g = e.h - t * e.s + e.v * (p - pref);
-    if (e.name == "H2O") {
-        double v, rtlnf;
-        thermodata::h2oeos(v, rtlnf, p, t);
-        g += rtlnf;
-    }
-    return g;
 }
 
 struct Reaction {
