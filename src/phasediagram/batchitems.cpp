@@ -21,9 +21,6 @@ using axmodels::ph;
 using runio::bomb;
 using runio::putstr;
 
-// Phase k of the run as the batch lines number it (solution phases first).
-const std::string& phasename(int k) { return k <= ph.nss ? ph.prec1[k].name : ph.prec0[k - ph.nss].name; }
-
 // The phases of batch record b, as phase numbers of the assemblage.
 numerics::PhaseFlags batchphases(const SolveState& s, int b)
 {

@@ -5,6 +5,9 @@
 // assemblages are in phasediagram.h.
 #pragma once
 
+#include <string>
+
+#include "axmodels/axmodels.h"
 #include "numerics/calcsetup.h"
 #include "phasediagram/solvestate.h"
 
@@ -12,6 +15,13 @@ namespace phasediagram {
 
 // A script switch is 0 when its keyword is given.
 inline bool given(int sw) { return sw == 0; }
+
+// Name of phase k of the pass (solution phases first, then pure phases).
+inline const std::string& phasename(int k)
+{
+    const axmodels::Phases& p = axmodels::ph;
+    return k <= p.nss ? p.prec1[k].name : p.prec0[k - p.nss].name;
+}
 
 // One assemblage over its whole grid, batch items and iterations.
 void solve(const numerics::PhaseFlags& phases);

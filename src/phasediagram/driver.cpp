@@ -217,7 +217,8 @@ void startingorder()
                 putstr(1, "state of order for " + name, 0, msol);
                 runio::bomb("nlecalcs", "cannot find legal Q initial guess", 0);
             }
-            if (randomused) putstr(1, "illegal Q starting guess for " + name + ": random value used", 0, msol);
+            // The line is ended: the output that follows starts a line of its own.
+            if (randomused) putstr(1, "illegal Q starting guess for " + name + ": random value used", 1, msol);
         }
         if (count > 0) putstr(0, " ", 1, msol);
     }

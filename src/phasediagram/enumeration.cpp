@@ -30,8 +30,6 @@ using runio::putstr;
 
 constexpr double bulkoutside = 1e-6;   // a constraint row applied to the bulk must vanish to this
 
-const std::string& phasename(int k) { return k <= ph.nss ? ph.prec1[k].name : ph.prec0[k - ph.nss].name; }
-
 // The integer matrix of the reduced-system test: free components by the
 // end-members of the subset, with its elimination and the row operations
 // that make it.

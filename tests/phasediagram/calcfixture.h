@@ -61,6 +61,7 @@ inline void installrecorders()
     r.printresult = recordpoint;
     r.printmorestuff = [](phasediagram::SolveState&) { record("printmorestuff"); };
     r.guessadvice = [] { record("guessadvice"); };
+    r.cleardogmin = [] {};
 }
 
 // G (kJ) of the calculation end-member of that name at p (kbar), t (K).
@@ -79,6 +80,52 @@ inline void closedform(double p, double t, double& xol, double& xopx)
     const double k2 = std::exp(-(gem("fs", p, t) - gem("fa", p, t) - gem("q", p, t)) / (2 * rgas * t));
     xol = (1 - k1) / (k2 - k1);
     xopx = k2 * xol;
+}
+
+// x(ol) held: the T of the line at each P by bisection of the closed form.
+inline double isoplethT(double p, double xol)
+{
+    double lo = 600, hi = 1500;
+    auto f = [&](double t) {
+        double x, y;
+        closedform(p, t, x, y);
+        return x - xol;
+    };
+    const double flo = f(lo);
+    for (int i = 0; i < 200; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        if ((f(mid) > 0) == (flo > 0))
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+// Modes on the one-atom basis from the lever rule: moles n of ol, opx and q
+// with n C = bulk (oxide moles), each weighted by its atoms per formula unit
+// (7, 10 and 3).
+inline std::vector<double> levermodes(const std::vector<double>& b, double xol, double xopx)
+{
+    // Columns ol, opx, q over SiO2, MgO, FeO.
+    const double c[3][3] = {{1, 2, 1}, {2 * (1 - xol), 2 * (1 - xopx), 0}, {2 * xol, 2 * xopx, 0}};
+    auto det = [](const double m[3][3]) {
+        return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    };
+    const double d = det(c);
+    const double atoms[3] = {7, 10, 3};
+    std::vector<double> modes;
+    double total = 0;
+    for (int j = 0; j < 3; ++j) {
+        double m[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int s = 0; s < 3; ++s) m[r][s] = s == j ? b[r] : c[r][s];
+        modes.push_back(det(m) / d * atoms[j]);
+        total += modes.back();
+    }
+    for (double& m : modes) m /= total;
+    return modes;
 }
 
 struct Calc : modeone::ModeOne {

@@ -10,6 +10,8 @@ namespace {
 using calctest::Calc;
 using calctest::calls;
 using calctest::closedform;
+using calctest::isoplethT;
+using calctest::levermodes;
 using calctest::points;
 using numerics::result;
 
@@ -59,26 +61,6 @@ TEST_F(Calc, DivariantGridToTheClosedForm)
     EXPECT_NEAR(ol.comp[3], 2 * points.back().vars[0], 1e-12);
 }
 
-// x(ol) held at 0.3: the T of the line at each P by bisection of the closed form.
-double isoplethT(double p, double xol)
-{
-    double lo = 600, hi = 1500;
-    auto f = [&](double t) {
-        double x, y;
-        closedform(p, t, x, y);
-        return x - xol;
-    };
-    const double flo = f(lo);
-    for (int i = 0; i < 200; ++i) {
-        const double mid = 0.5 * (lo + hi);
-        if ((f(mid) > 0) == (flo > 0))
-            lo = mid;
-        else
-            hi = mid;
-    }
-    return 0.5 * (lo + hi);
-}
-
 TEST_F(Calc, IsoplethLineAndAWindowWithoutIt)
 {
     prepare("ol opx q");
@@ -117,32 +99,6 @@ TEST_F(Calc, IsoplethLineAndAWindowWithoutIt)
     const std::string out = pmtest::talk([&] { phasediagram::solve(all); }, "").log;
     EXPECT_EQ(calls, sequence({{"printstep", "progresscount", "progresscount", "progresscount", "guessadvice"}}));
     EXPECT_NE(out.find("<== nothing in range ==>\n"), std::string::npos) << out;
-}
-
-// Modes on the one-atom basis from the lever rule: moles n of ol, opx and q
-// with n C = bulk (oxide moles), each weighted by its atoms per formula unit
-// (7, 10 and 3).
-std::vector<double> levermodes(const std::vector<double>& b, double xol, double xopx)
-{
-    // Columns ol, opx, q over SiO2, MgO, FeO.
-    const double c[3][3] = {{1, 2, 1}, {2 * (1 - xol), 2 * (1 - xopx), 0}, {2 * xol, 2 * xopx, 0}};
-    auto det = [](const double m[3][3]) {
-        return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-    };
-    const double d = det(c);
-    const double atoms[3] = {7, 10, 3};
-    std::vector<double> modes;
-    double total = 0;
-    for (int j = 0; j < 3; ++j) {
-        double m[3][3];
-        for (int r = 0; r < 3; ++r)
-            for (int s = 0; s < 3; ++s) m[r][s] = s == j ? b[r] : c[r][s];
-        modes.push_back(det(m) / d * atoms[j]);
-        total += modes.back();
-    }
-    for (double& m : modes) m /= total;
-    return modes;
 }
 
 TEST_F(Calc, PseudosectionModesByTheLeverRule)
