@@ -166,6 +166,7 @@ TEST_F(Calc, PseudosectionRuns)
     const std::vector<double> lever = calctest::levermodes(b, xol, xopx);
     ASSERT_GE(modes.size(), 8u) << r.file("pm-t-o.txt");
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(modes[i], lever[i], 5.01e-5) << i;
+    EXPECT_TRUE(has(r.file("pm-t-ic.txt"), "  kbar/" + deg + "C\nvar = 2; seen\n"));
 
     // A pure phase of one Fe/Mg ratio and quartz cannot hold a bulk of
     // another ratio.
@@ -194,6 +195,7 @@ TEST_F(Calc, PseudosectionRuns)
     EXPECT_EQ(pmtest::countof(r.file("pm-exps-o.txt"), "\n mode       opx         g         q    sillim           G"
                                                           "           H         S         V       rho\n"),
               25);
+    EXPECT_EQ(pmtest::countof(r.file("pm-exps-ic.txt"), "  kbar/" + deg + "C\novar = 3; var = 2 (seen)\n"), 25);
 }
 
 // The texts of the driver, each from a run of its own.

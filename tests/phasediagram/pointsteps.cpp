@@ -4,6 +4,8 @@
 // an assemblage that cannot be calculated, the ionic-strength loop of an
 // aqueous phase, and a solved P beyond its window.
 #include "calcfixture.h"
+#include <algorithm>
+
 #include "numerics/nlestate.h"
 
 namespace {
@@ -266,6 +268,21 @@ TEST_F(Calc, AtMostFiveAqueousPhases)
     numerics::makecrossrefs(all);
     phasediagram::SolveState s;
     EXPECT_EQ(pmtest::talk([&] { phasediagram::donle(s); }, "", true).bombed, "donle : no of aq");
+}
+
+TEST_F(Calc, GibbsEnergyMinimisationGridOf120Points)
+{
+    prepare("ol opx q");
+    runio::scriptflags.dogminon = true;
+    runio::scriptflags.dogminlevel = 0;
+    phasediagram::resultroutines.dogmin = [](phasediagram::SolveState&, bool, bool) { calctest::record("dogmin"); };
+    std::vector<double> ts;
+    for (int k = 0; k < 12; ++k) ts.push_back(800 + 10 * k);
+    lists({5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, ts);
+    phasediagram::solve(all);
+    EXPECT_EQ(std::count(calctest::calls.begin(), calctest::calls.end(), "dogmin"), 120);
+    lists({5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {800, 810, 820, 830, 840, 850, 860, 870, 880, 890, 900});
+    EXPECT_EQ(pmtest::talk([&] { phasediagram::solve(all); }, "", true).bombed, "solve : PT grid in dogmin too big");
 }
 
 TEST_F(Calc, APressureBeyondItsWindowIsRefused)
