@@ -225,6 +225,10 @@ struct Ionic : Calc {
         unk.xfree[1] = unk.xfree[2] = false;
         unk.nlex[1] = 5;
         unk.nlex[2] = 800;
+        // A scaling of x(aq) far from 1: the strength is worked out from the
+        // proportions in x(aq) itself, not in the solver's scaled unknown.
+        unk.xscale[3] = 0.5;
+        unk.xoffset[3] = 0.25;
         numerics::residualfunction = fakeresidual;
         strengths.clear();
         solves = 0;

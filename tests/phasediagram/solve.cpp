@@ -186,6 +186,14 @@ TEST_F(Calc, PhasePropertiesAgainstDifferencesOfG)
     numerics::calcgphase(all, numerics::unk.nlex, p, t, 0, 1);
     EXPECT_EQ(result.sysv[2], 0.0);
     EXPECT_EQ(result.sysrho[2], 0.0);
+    // With silica held outside the mass balance the densities weigh the free
+    // MgO and FeO alone, each with its molar mass of the oxide table (40.3 and
+    // 71.85 g): quartz weighs nothing.
+    thermodata::comps.oxfree[1] = false;
+    thermodata::comps.nfreeox = 2;
+    numerics::calcgphase(all, numerics::unk.nlex, p, t, 0, 1);
+    EXPECT_EQ(q.rho, 0.0);
+    EXPECT_NEAR(ol.rho, (ol.comp[2] * 40.3 + ol.comp[3] * 71.85) / (10 * ol.v), 1e-12);
 }
 
 }  // namespace
