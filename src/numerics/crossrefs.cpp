@@ -98,18 +98,6 @@ void setphaselimits(const PhaseFlags& phases)
     }
 }
 
-// A pure phase named as a set activity or a set chemical potential is held
-// by that setting: it takes neither a mode nor a part in the modes.
-bool heldbysetting(const std::string& name)
-{
-    const runio::ScriptTables& st = runio::scripttabs;
-    for (int a = 1; a <= st.nsetmu; ++a)
-        if (st.setmuname[a] == name) return true;
-    for (int a = 1; a <= st.nseta; ++a)
-        if (st.setaname[a] == name) return true;
-    return false;
-}
-
 void checkmodeslot(int pos)
 {
     if (pos > maxnlex) bomb("makecrossrefs", "too many modes" + maxlabel(maxnlex), 0);

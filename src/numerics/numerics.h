@@ -131,6 +131,42 @@ void phasebulk(int k, CompVector& comp);
 using RealMatrix = runio::Arr<runio::Arr<double, thermodata::maxem + 1>, thermodata::maxem + 1>;
 void realreaction(const RealMatrix& a, int m, int n, EmTable& x);
 void printrealreaction(const EmTable& coef, const std::string* names, int n, std::string& text);
+// ---------------------------------------------------------------- modes and phase properties after a solve
+// The free components in component order: map[1..n] are their positions in
+// compname; returns n.
+using FreeMap = runio::Arr<int, maxfreecomp + 1>;
+int freecomponentmap(FreeMap& map);
+// A pure phase named as a set activity or a set chemical potential is held
+// by that setting: it takes neither a mode nor a part in the modes.
+bool heldbysetting(const std::string& name);
+// The last solve dropped singular values of its jacobian.
+bool lastsolvedropped();
+// Atoms per formula unit of each phase of the assemblage in the mode order
+// (over all components and over the free ones); count phases, the entries
+// after them 1.
+using AtomTable = runio::Arr<double, maxnlex + 1>;
+void phaseatoms(const PhaseFlags& phases, AtomTable& atoms, AtomTable& freeatoms, int& count);
+// Modes by mass balance against every bulk point, into the mode vectors of
+// the result record, after a solve (unknowns in their own units); ok when a
+// bulk point has modes, text the reaction among the phases or "????".
+void calcmodesafternle(const PhaseFlags& phases, bool& ok, std::string& text, AtomTable& atoms,
+                       AtomTable& freeatoms);
+// The one reaction among the phases of the assemblage (a buffered H2O-CO2
+// fluid of a divariant set-up split into H2O and CO2), H2O and CO2 on the
+// product side; count 0 and "####" after a solve that dropped singular values.
+using NameTable = runio::Arr<std::string, thermodata::maxem + 1>;
+void assemblagereaction(const PhaseFlags& phases, NameTable& names, EmTable& coef, int& count, std::string& text);
+// Gibbs energies (kJ) and chemical potentials of the assemblage's
+// end-members at x (own units), P (kbar), T (K) and the fluid composition.
+void calcemmu(const PhaseFlags& phases, const Vector& x, EmTable& g, EmTable& mu, double p, double t, double xco2,
+              double xh2o);
+// The oxide-table row of each free component; a component that is not an
+// oxide of the table stops the run.
+void makemw2c(FreeMap& map);
+// G, H, S, V and density of every phase of the result, and the totals of the
+// assemblage per mode vector.
+void calcgphase(const PhaseFlags& phases, const Vector& x, double p, double t, double xco2, double xh2o);
+
 // x with n significant digits in exponent form ("-1.000e-2").
 std::string realexp(double x, int n);
 // d(expression)/d(variable k), variable v read from x[v + base - 1].

@@ -59,6 +59,8 @@ struct ResultRec {
     runio::Arr<int, maxmodevec + 1> modestatus{};
     int nmodevec = 0;
     int firstmodept = 0;
+    // Per mode vector, the row of bulkrows that holds its bulk.
+    runio::Arr<int, maxmodevec + 1> vecrow{};
     // Totals per mode vector, in the order G, V, S, H, rho.
     runio::Arr<double, maxmodevec + 1> sysg{}, sysv{}, syss{}, sysh{}, sysrho{};
 };

@@ -68,6 +68,10 @@ struct SolveGlobals {
     int equilcount = 0;       // assemblage calculations of the pass (one per batch item)
     int pointcount = 0;       // grid points of the current item
     double systemg = 0.0;     // Gibbs energy of the system at the point (kJ)
+    // Monte Carlo runs: the successful iterations wanted (0 no target) and
+    // those counted so far by the accumulation.
+    int mcwanted = 0;
+    int mcsuccesses = 0;
 };
 extern SolveGlobals solveglobals;
 

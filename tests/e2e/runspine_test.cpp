@@ -286,7 +286,7 @@ TEST(RunSpine, KillAtAQuestionAfterThePass)
 TEST(RunSpine, SignsShownAsCharactersOnATerminalAndKeptAsBytesInFiles)
 {
     const std::map<std::string, std::string> files = {
-        {"pm-prefs.txt", pmtest::examplefile("pm-prefs.txt")}, {"pm-ex.txt", pmtest::examplefile("pm-ex.txt")},
+        {"pm-prefs.txt", pmtest::prefsfile("6ex", "ex", 0)}, {"pm-ex.txt", pmtest::examplefile("pm-ex.txt")},
         {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")}, {"pm-axex.txt", pmtest::examplefile("pm-axex.txt")}};
     const auto tty = pmtest::runpmterminal(files, "");
     EXPECT_EQ(tty.status, 0);

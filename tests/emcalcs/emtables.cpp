@@ -22,7 +22,7 @@ std::map<std::string, std::string> inputs(const std::string& script = "")
     std::map<std::string, std::string> f = {{"pm-axex.txt", examplefile("pm-axex.txt")},
                                             {"pm-ds6ex.txt", examplefile("pm-ds6ex.txt")}};
     if (script.empty()) {
-        f["pm-prefs.txt"] = examplefile("pm-prefs.txt");
+        f["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 0);   // the mode-0 example
         f["pm-ex.txt"] = examplefile("pm-ex.txt");
     } else {
         f["pm-prefs.txt"] = pmtest::prefsfile("6ex", "t", 0);

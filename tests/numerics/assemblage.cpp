@@ -12,6 +12,7 @@
 #include "app/app.h"
 #include "axmodels/axmodels.h"
 #include "harness/harness.h"
+#include "harness/idealsystem.h"
 #include "runio/runio.h"
 #include "runio/scriptset.h"
 #include "script/script.h"
@@ -22,13 +23,7 @@ namespace fs = std::filesystem;
 
 namespace asmtest {
 
-const std::string olopx =
-    "ol 2 1\nverbatim\nverbatim\n  x(ol) 0.3\n  p(fo) 1 1 1 1 -1 x\n  p(fa) 1 1 0 1 1 x\n  ideal\n"
-    "  2\n  xMgM 1 1 1 1 -1 x\n  xFeM 1 1 0 1 1 x\n  fo 1 1 xMgM 2\n  fa 1 1 xFeM 2\n\n"
-    "opx 2 1\nverbatim\nverbatim\n  x(opx) 0.2\n  p(en) 1 1 1 1 -1 x\n  p(fs) 1 1 0 1 1 x\n  ideal\n"
-    "  2\n  xMgM 1 1 1 1 -1 x\n  xFeM 1 1 0 1 1 x\n  en 1 1 xMgM 2\n"
-    "  fs 1 1 xFeM 2\n     make 2 fa 1 equilibrium q 1\n     DQF 4 0 0\n\n"
-    "q\nky\n";
+const std::string olopx = pmtest::idealolopx;
 
 const std::string olsymmetric =
     "ol 2 1\nverbatim\nverbatim\n  x(ol) 0.3\n  p(fo) 1 1 1 1 -1 x\n  p(fa) 1 1 0 1 1 x\n  sf\n"
