@@ -1,8 +1,9 @@
-// The script file, read as three passes of a run do: the first on the file
-// the start of the run opened, the later ones reopening it themselves. The
-// passes read it as calculation modes 1, 2 and 3 (mode 1 also with the
-// preferences' calcmode 1, for its mandatory keywords), after a new-layout
-// dataset for the first two and an old-layout one for the third.
+// The script file, read as a pass of a run reads it, in calculation mode 1,
+// 2 or 3 as the input's length decides (mode 1 also with the preferences'
+// calcmode 1, for its mandatory keywords): mode 1 as the first pass, on the
+// file the start of the run opened, after a new-layout dataset; modes 2 and
+// 3 as a later pass, which reopens the file itself, mode 3 after an
+// old-layout dataset.
 #include "fuzzrun.h"
 #include "runio/runio.h"
 #include "script/script.h"
@@ -18,25 +19,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     pmfuzz::InputScope scope;
     using namespace runio;
+    const int mode = 1 + static_cast<int>(size % 3);
+    pmfuzz::writeinput("pm-fz.txt", data, size);
+    pmfuzz::openrunfiles("fz");
     prefs = Prefs{};
     prefs.prefsdssuffix = "6ex";
     prefs.prefsscriptsuffix = "fz";
+    prefs.prefscalcmode = mode;
     files.scriptsuffix = "fz";
-    for (int pass = 1; pass <= 3; ++pass) {
-        pmfuzz::writeinput("pm-fz.txt", data, size);
-        pmfuzz::openrunfiles("fz");
-        run.runno = pass;
-        run.calcmode = pass;
-        prefs.prefscalcmode = pass;
-        thermodata::ds.dsnew = pass != 3;
-        thermodata::ds.dsold = pass == 3;
-        files.scriptopen = false;
-        if (pass == 1) {
-            if (!openread(files.infile, "pm-fz.txt")) std::abort();
-            files.scriptname = files.filename = "pm-fz.txt";
-            files.scriptopen = true;
-        }
-        pmfuzz::runreader([] { script::readscripts(); });
+    run.runno = mode;
+    run.calcmode = mode;
+    thermodata::ds.dsnew = mode != 3;
+    thermodata::ds.dsold = mode == 3;
+    files.scriptopen = false;
+    if (mode == 1) {
+        if (!openread(files.infile, "pm-fz.txt")) std::abort();
+        files.scriptname = files.filename = "pm-fz.txt";
+        files.scriptopen = true;
     }
+    pmfuzz::runreader([] { script::readscripts(); });
     return 0;
 }
