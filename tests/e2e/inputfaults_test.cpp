@@ -72,6 +72,20 @@ TEST(InputFaults, FormulaAmountsNoFormulaCanHoldNameTheFileEndMemberAndElement)
     expectfatal(r, "makeoxides : the amount of O in ky is too large for the composition matrix (max = 32767)");
 }
 
+TEST(InputFaults, CoefficientBeyondEveryIntegerIsAFatalErrorOfTheAxFile)
+{
+    // 1e19 lies beyond a 64-bit integer: its fraction is refused as too large
+    // for the 16 bits a coefficient is kept in, as 80001/2 is.
+    const std::string from = "  p(fo)   1 1  1 1 -1 x\n";
+    for (const char* coefficient : {"1e19", "-1e19", "40000.5"}) {
+        const auto r = runpm(examplerun(examplefile("pm-ds6ex.txt"),
+                                        replaced(examplefile("pm-axex.txt"), from,
+                                                 "  p(fo)   1 1  1 1 " + std::string(coefficient) + " x\n")),
+                             "");
+        expectfatal(r, "li2i :  longint -> int conversion failed");
+    }
+}
+
 TEST(InputFaults, DecimalFormulaAmountsGiveTheirExactFractions)
 {
     // Kyanite with 0.2196 Si: SiO2 0.2196 = 549/2500, and the oxygen left over
