@@ -13,10 +13,11 @@ namespace {
 using pmtest::examplefile;
 using pmtest::runpm;
 
-// The example run (mode 0, autoexit), with its dataset and a-x file as given.
+// The example run of mode 0 (its script has autoexit), with its dataset and
+// a-x file as given.
 std::map<std::string, std::string> examplerun(const std::string& dataset, const std::string& axfile)
 {
-    return {{"pm-prefs.txt", examplefile("pm-prefs.txt")},
+    return {{"pm-prefs.txt", pmtest::prefsfile("6ex", "ex", 0)},
             {"pm-ex.txt", examplefile("pm-ex.txt")},
             {"pm-ds6ex.txt", dataset},
             {"pm-axex.txt", axfile}};
