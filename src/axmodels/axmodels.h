@@ -28,7 +28,6 @@ constexpr int maxxterms = 4;       // linear forms in one product
 constexpr int maxterms = 12;       // variable terms in one linear form
 constexpr int maxverbatim = 50;    // verbatim lines kept per phase, the two "#" lines included
 constexpr int maxheader = 50;      // header lines of the a-x file, the two "#" lines included
-constexpr int maxkeptline = 150;   // characters kept of a header or verbatim line
 constexpr int maxvarlim = 22;      // variable-limit rows of one phase
 constexpr int maxfluidspecies = 12;
 constexpr int nfluidspecies = 8;   // species of the built-in fluid model

@@ -474,13 +474,16 @@ std::string readline(bool& isend)
         runio::screenwrite("\"" + s + "\"\n");
         bomb("readline", "problems reading for header/verbatim", 0);
     }
+    // The same limit as every other line of the file: a header or verbatim
+    // line is copied whole to the model listing, never cut.
+    if (s.size() > static_cast<std::size_t>(runio::maxstr))
+        bomb("readline", "line longer than 255 characters in the file \"" + runio::files.infile.name + "\"", 0);
     s = runio::trim(s);
     if (s.size() >= 4 && (s.compare(0, 4, "verb") == 0 || s.compare(0, 4, "head") == 0)) {
         isend = true;
         return std::string();
     }
     if (!s.empty() && s[0] == '%') s.erase(0, 1);
-    if (s.size() > static_cast<std::size_t>(maxkeptline)) s.resize(maxkeptline);
     return s;
 }
 

@@ -5,7 +5,15 @@
 
 namespace runio {
 
+#ifdef PM_FUZZING
+void (*processendhook)(int status) = nullptr;
+#endif
+
 namespace {
+
+// A failure met while the files are being closed after a fatal error must
+// not start the close again.
+bool bombing = false;
 
 void writebomb(std::FILE* f, bool screen, const std::string& where, const std::string& message, int flag)
 {
@@ -34,12 +42,9 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
 
 [[noreturn]] void bomb(const std::string& where, const std::string& message, int flag)
 {
-    // A failure met while the files are being closed after a fatal error must
-    // not start the close again.
-    static bool bombing = false;
     if (bombing) {
         std::fflush(stdout);
-        std::_Exit(1);
+        endprocess(1, true);
     }
     bombing = true;
     for (int k = 0; k < nchannels; ++k) {
@@ -58,7 +63,7 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
     closefiles();
     std::fflush(stdout);
     // A failed run must be told from a good one by scripts that run us.
-    std::exit(1);
+    endprocess(1);
 }
 
 [[noreturn]] void killrun()
@@ -72,7 +77,19 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
     }
     closefiles();
     std::fflush(stdout);
-    std::exit(0);
+    endprocess(0);
+}
+
+[[noreturn]] void endprocess(int status, bool quick)
+{
+#ifdef PM_FUZZING
+    if (processendhook != nullptr) {
+        bombing = false;
+        processendhook(status);
+    }
+#endif
+    if (quick) std::_Exit(status);
+    std::exit(status);
 }
 
 bool iskill(std::string reply)

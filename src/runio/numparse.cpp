@@ -190,34 +190,46 @@ bool str2rational(const std::string& text, int& p, int& q, std::string& message)
 
 void real2rational(long long& p, long long& q, double x)
 {
+    // From 2^62 on every double is a whole number and no 64-bit numerator
+    // comes nearer: the numerator is held there.
+    constexpr long long wholelimit = 1LL << 62;
     const double ax = std::fabs(x);
+    if (!(ax < static_cast<double>(wholelimit))) {
+        p = ax != ax ? 0 : (x < 0 ? -wholelimit : wholelimit);
+        q = 1;
+        return;
+    }
     if (std::fabs(x - std::nearbyint(x)) < 0.001) {
         p = static_cast<long long>(std::nearbyint(x));
         q = 1;
         return;
     }
-    // Continued fraction of |x|, stopped when the remainder is below 0.001;
-    // 40 terms are far more than any double needs, and keep the loop finite.
-    long long terms[41];
-    int nt = 0;
+    // Continued fraction of |x|, its convergents built as the terms come. It
+    // ends when the remainder is below 0.001; when the convergent equals |x|
+    // in single precision, the precision amounts pass through on their way
+    // here, so that later terms would only expand rounding noise; or when
+    // the next convergent would not fit in 64 bits.
+    long long h1 = 1, h2 = 0;   // numerators of the last two convergents
+    long long k1 = 0, k2 = 1;   // their denominators
     double r = ax;
-    terms[nt++] = static_cast<long long>(std::trunc(r));
-    r -= std::trunc(r);
-    while (r >= 0.001 && nt < 40) {
-        const double inv = 1.0 / r;
-        terms[nt++] = static_cast<long long>(std::trunc(inv));
-        r = inv - std::trunc(inv);
+    for (;;) {
+        const double t = std::trunc(r);
+        const long long term = static_cast<long long>(t);
+        long long h, k;
+        if (__builtin_mul_overflow(term, h1, &h) || __builtin_add_overflow(h, h2, &h) ||
+            __builtin_mul_overflow(term, k1, &k) || __builtin_add_overflow(k, k2, &k))
+            break;
+        h2 = h1;
+        h1 = h;
+        k2 = k1;
+        k1 = k;
+        r -= t;
+        if (r < 0.001) break;
+        if (static_cast<float>(static_cast<double>(h1) / static_cast<double>(k1)) == static_cast<float>(ax)) break;
+        r = 1.0 / r;
     }
-    long long pp = 1, qq = terms[nt - 1];
-    for (int i = nt - 2; i >= 0; --i) {
-        const long long np = qq;
-        const long long nq = pp + qq * terms[i];
-        pp = np;
-        qq = nq;
-    }
-    p = qq;
-    q = pp;
-    if (x < 0) p = -p;
+    p = x < 0 ? -h1 : h1;
+    q = k1;
 }
 
 namespace {

@@ -133,7 +133,7 @@ std::string openoutfile(const std::string& part1, const std::string& part2, Chan
         // files cannot be made; say why and stop at once.
         std::fprintf(stderr, "petramondo: cannot create the file \"%s\": %s\n", name.c_str(), std::strerror(errno));
         std::fflush(stdout);
-        std::exit(2);
+        endprocess(2);
     }
     chans.file[ch] = f;
     chans.filename[ch] = name;

@@ -217,6 +217,13 @@ void readprefs();
 // fatal errors and run kill
 [[noreturn]] void bomb(const std::string& where, const std::string& message, int flag);
 [[noreturn]] void killrun();
+// Ends the process with the given status; quick skips the exit handlers.
+[[noreturn]] void endprocess(int status, bool quick = false);
+#ifdef PM_FUZZING
+// Fuzzing builds only: when set, called in place of ending the process, so
+// that a fuzz target goes on with its next input. It must not return.
+extern void (*processendhook)(int status);
+#endif
 // " (max = n) ": the capacity a "too many" message ends with.
 std::string maxlabel(int n);
 bool iskill(std::string reply);

@@ -1,6 +1,7 @@
 // The thermodynamic dataset file: its names and title (stage 1), the formulas
 // of the working end-members with the components they span (stage 2), and
 // their data rows and enthalpy covariances (stage 3).
+#include <algorithm>
 #include <cmath>
 
 #include "runio/runio.h"
@@ -44,6 +45,7 @@ std::string dsname(int i) { return runio::trim(ds.dsemname[i]); }
     bomb(place.where, "cannot read \"" + word + "\" as the " + item + " of " + place.who + " in " + quotedfile(), 0);
 }
 
+// A number too large for a double (1e999) is no value at all.
 double readreal(const std::string& item)
 {
     double x;
@@ -52,7 +54,19 @@ double readreal(const std::string& item)
         if (word.empty()) truncated(item);
         unreadable(word, item);
     }
+    if (!std::isfinite(x)) unreadable(word, item);
     return x;
+}
+
+// The largest amount of an element that a formula can hold. An amount
+// becomes an entry of the 16-bit composition matrix once divided by the
+// cations of its oxide (at most 2); the oxygen of a formula is at most that
+// of its other oxides (at most 7, of at most 3 oxygens each) and as much
+// again left over.
+double maxamount(int code)
+{
+    if (code == oxygenentry) return maxcint * (1.0 + 3.0 * (maxformula - 1));
+    return maxcint * static_cast<double>(std::max(1, runio::oxtable[code].oxcations));
 }
 
 // Integers of the file (counts, codes, flags) are whole numbers within the
@@ -75,6 +89,19 @@ void skiplines(int n)
 }
 
 int recordlines() { return ds.dsnew ? 4 : 2; }
+
+// The rest of the record just begun: a file that ends before the line end
+// of any of its lines was cut inside this record.
+void skiprecord()
+{
+    for (int i = 0; i < recordlines(); ++i) {
+        int ch;
+        do {
+            ch = runio::readchar(ds.dsfile);
+        } while (ch >= 0 && ch != '\n');
+        if (ch < 0) truncated("data");
+    }
+}
 
 // From the beginning of the file to the first record.
 void startrecords()
@@ -161,7 +188,7 @@ void readthermo()
     for (int i = 1; i <= ds.ndsem; ++i) {
         place.who = "record " + runio::inttext(i);
         ds.dsemname[i] = reademname();
-        skiplines(recordlines());
+        skiprecord();
     }
     for (int i = ds.ndsem + 1; i <= maxntp; ++i) ds.dsemname[i].clear();
 
@@ -221,6 +248,11 @@ void readformula(int i, int k)
             bomb(place.where, "more than 8 (element, amount) pairs in the formula of " + dsname(i) + " in " +
                                   quotedfile() + " (max = 8)", 0);
         const double amount = readreal("amount of element " + runio::inttext(code));
+        if (std::fabs(amount) > maxamount(code))
+            bomb(place.where, "the amount of element " + runio::inttext(code) + " (" + runio::oxtable[code].elname +
+                                  ") in the formula of " + dsname(i) + " in " + quotedfile() +
+                                  " is more than any formula can hold (max = " +
+                                  runio::realstrshort(maxamount(code)) + ")", 0);
         ++npairs;
         ems.emcompcode[k][npairs] = code;
         ems.emcompamt[k][npairs] = amount;

@@ -41,7 +41,11 @@ fs::path makerundir(const std::map<std::string, std::string>& inputs, const std:
     std::string templ = (fs::temp_directory_path() / "pmrun-XXXXXX").string();
     if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     const fs::path dir = templ;
-    for (const auto& [name, text] : inputs) spit(dir / name, text);
+    for (const auto& [name, text] : inputs) {
+        // "folder/file" makes the folder too
+        fs::create_directories((dir / name).parent_path());
+        spit(dir / name, text);
+    }
     spit(dir / ".stdin", stdintext);
     return dir;
 }

@@ -20,7 +20,8 @@ struct RunResult {
     const std::string& file(const std::string& name) const;
 };
 
-// Runs the program; input files are name -> content. The directory is removed
+// Runs the program; input files are name -> content (a name "folder/file"
+// makes the folder too). The directory is removed
 // afterwards unless keepdir is set.
 RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
                 int timeoutseconds = 120, bool keepdir = false);

@@ -1,6 +1,8 @@
 // Word kinds and the conversions of words to numbers, with their messages.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "runio/runio.h"
 
 using runio::wordkind;
@@ -123,6 +125,32 @@ TEST(RationalConversion, ContinuedFractions)
     runio::real2rational(p, q, 0.142857142857);   // 1/7 by hand
     EXPECT_EQ(p, 1);
     EXPECT_EQ(q, 7);
+
+    // Amounts that passed through single precision end at the decimal they
+    // were written as, not after the rounding noise of their last bits:
+    // 5 - 3 - 2 x 0.2196 = 1.5608 = 1951/1250, 4 - 2 - 2 x 0.0455 = 1.909.
+    runio::real2rational(p, q, static_cast<float>(5.0 - 3.0 - 2 * 0.2196));
+    EXPECT_EQ(p * 10000 + q, 1951LL * 10000 + 1250);
+    runio::real2rational(p, q, -static_cast<double>(static_cast<float>(1.909)));
+    EXPECT_EQ(p * 10000 + q, -1909LL * 10000 + 1000);
+    runio::real2rational(p, q, static_cast<float>(0.0455));
+    EXPECT_EQ(p * 10000 + q, 91LL * 10000 + 2000);
+
+    // No value is beyond it: the numerator is held at 2^62.
+    const long long most = 1LL << 62;
+    for (double x : {1e308, 99999999999999999999.0, HUGE_VAL, 4.7e18}) {
+        runio::real2rational(p, q, x);
+        EXPECT_EQ(p, most) << x;
+        EXPECT_EQ(q, 1) << x;
+        runio::real2rational(p, q, -x);
+        EXPECT_EQ(p, -most) << x;
+    }
+    runio::real2rational(p, q, std::nan(""));
+    EXPECT_EQ(p * 10 + q, 1);
+    // A value that equals its whole part in single precision is that whole part.
+    runio::real2rational(p, q, 1e15 + 0.4);
+    EXPECT_EQ(p, 1000000000000000LL);
+    EXPECT_EQ(q, 1);
 }
 
 TEST(WordLists, GetReals)

@@ -1,0 +1,164 @@
+// Faults in hand-edited input files, as a user meets them: a typo in the
+// dataset or the a-x file ends the run with a message that names the file and
+// the place, and a status that tells a failed run from a good one; plausible
+// values are read as the numbers they are.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+using pmtest::examplefile;
+using pmtest::runpm;
+
+// The example run of mode 0 (its script has autoexit), with its dataset and
+// a-x file as given.
+std::map<std::string, std::string> examplerun(const std::string& dataset, const std::string& axfile)
+{
+    return {{"pm-prefs.txt", pmtest::prefsfile("6ex", "ex", 0)},
+            {"pm-ex.txt", examplefile("pm-ex.txt")},
+            {"pm-ds6ex.txt", dataset},
+            {"pm-axex.txt", axfile}};
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+const std::string kyformula = "      ky   1  3   2.0000  1   1.0000 10   5.0000  0\n";
+const std::string faformula = "      fa   1  4   2.0000  1   1.0000 10   4.0000  0\n";
+
+// The dataset with ky's formula as given.
+std::string withky(const std::string& formula)
+{
+    return replaced(examplefile("pm-ds6ex.txt"), kyformula, formula);
+}
+
+void expectfatal(const pmtest::RunResult& r, const std::string& message)
+{
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
+    EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in " + message + "\n"), std::string::npos);
+}
+
+}  // namespace
+
+TEST(InputFaults, FormulaAmountsNoFormulaCanHoldNameTheFileEndMemberAndElement)
+{
+    const std::string ax = examplefile("pm-axex.txt");
+    auto r = runpm(examplerun(withky("      ky   1  3   2.0000  1   1e999 10   5.0000  0\n"), ax), "");
+    expectfatal(r, "readdscomps : cannot read \"1e999\" as the amount of element 1 of end-member ky in "
+                   "\"pm-ds6ex.txt\"");
+    for (const char* amount : {"1e308", "99999999999999999999", "-1e308", "32768"}) {
+        r = runpm(examplerun(withky("      ky   1  3   2.0000  1   " + std::string(amount) + " 10   5.0000  0\n"), ax),
+                  "");
+        expectfatal(r, "readdscomps : the amount of element 1 (Si) in the formula of ky in \"pm-ds6ex.txt\" is "
+                       "more than any formula can hold (max = 32767)");
+    }
+    // an oxide of two cations, and oxygen, which the other oxides of a formula may hold
+    r = runpm(examplerun(withky("      ky   1  3   65535  1   1.0000 10   5.0000  0\n"), ax), "");
+    expectfatal(r, "readdscomps : the amount of element 3 (Al) in the formula of ky in \"pm-ds6ex.txt\" is "
+                   "more than any formula can hold (max = 65534)");
+    r = runpm(examplerun(withky("      ky   1  3   2.0000  1   1.0000 10   720875  0\n"), ax), "");
+    expectfatal(r, "readdscomps : the amount of element 10 (O) in the formula of ky in \"pm-ds6ex.txt\" is "
+                   "more than any formula can hold (max = 720874)");
+    // within those bounds it is the composition matrix that cannot hold it
+    r = runpm(examplerun(withky("      ky   1  3   2.0000  1   1.0000 10   40000  0\n"), ax), "");
+    expectfatal(r, "makeoxides : the amount of O in ky is too large for the composition matrix (max = 32767)");
+}
+
+TEST(InputFaults, CoefficientBeyondEveryIntegerIsAFatalErrorOfTheAxFile)
+{
+    // 1e19 lies beyond a 64-bit integer: its fraction is refused as too large
+    // for the 16 bits a coefficient is kept in, as 80001/2 is.
+    const std::string from = "  p(fo)   1 1  1 1 -1 x\n";
+    for (const char* coefficient : {"1e19", "-1e19", "40000.5"}) {
+        const auto r = runpm(examplerun(examplefile("pm-ds6ex.txt"),
+                                        replaced(examplefile("pm-axex.txt"), from,
+                                                 "  p(fo)   1 1  1 1 " + std::string(coefficient) + " x\n")),
+                             "");
+        expectfatal(r, "li2i :  longint -> int conversion failed");
+    }
+}
+
+TEST(InputFaults, DecimalFormulaAmountsGiveTheirExactFractions)
+{
+    // Kyanite with 0.2196 Si: SiO2 0.2196 = 549/2500, and the oxygen left over
+    // its oxides 5 - 3 x 2/2 - 2 x 0.2196 = 1.5608 = 1951/1250; 7.2196 atoms
+    // give theta = round(10636 / (82.6 / 7.2196 + 6.44)) = 595 K.
+    const std::string ax = examplefile("pm-axex.txt");
+    auto r = runpm(examplerun(withky("      ky   1  3   2.0000  1   0.2196 10   5.0000  0\n"), ax), "");
+    EXPECT_EQ(r.status, 0) << r.screen;
+    EXPECT_NE(r.file("pm-ex-px.txt").find("comp[ky] ^= {549/2500, 1, 0, 0, 0, 1951/1250};"), std::string::npos)
+        << r.file("pm-ex-px.txt");
+    EXPECT_NE(r.file("pm-ex.csv").find("    -2.7200,          0.0000191,   1601.00,      4.00,    -0.00250,   595,"),
+              std::string::npos);
+
+    // Fayalite with 0.0455 Si: fs = fa + q holds SiO2 1.0455 = 2091/2000 and
+    // oxygen 4 - 2 - 2 x 0.0455 = 1.909 = 1909/1000; fm = en/2 + fa/2 + q/2
+    // holds SiO2 1 + 0.02275 + 0.5 = 6091/4000 and oxygen 1909/2000.
+    const std::string ds =
+        replaced(examplefile("pm-ds6ex.txt"), faformula, "      fa   1  4   2.0000  1   0.0455 10   4.0000  0\n");
+    r = runpm(examplerun(ds, ax), "");
+    EXPECT_EQ(r.status, 0) << r.screen;
+    const std::string& px = r.file("pm-ex-px.txt");
+    EXPECT_NE(px.find("comp[fs] ^= {2091/2000, 0, 0, 0, 2, 1909/1000};"), std::string::npos) << px;
+    EXPECT_NE(px.find("comp[fm] ^= {6091/4000, 0, 0, 1, 1, 1909/2000};"), std::string::npos) << px;
+}
+
+TEST(InputFaults, DatasetCutInsideARecordNamesThatRecord)
+{
+    const std::string ds = examplefile("pm-ds6ex.txt");
+    const std::string ax = examplefile("pm-axex.txt");
+    // ab is the tenth record; cut after its name line, inside its third line,
+    // and at the end of its last line
+    const std::size_t ab = ds.find("      ab ");
+    ASSERT_NE(ab, std::string::npos);
+    const std::size_t line2 = ds.find('\n', ab) + 1;
+    const std::size_t line4 = ds.find('\n', ds.find('\n', line2) + 1) + 1;
+    const std::size_t end = ds.find('\n', line4) + 1;
+    for (const std::size_t cut : {line2, line4 - 20}) {
+        const auto r = runpm(examplerun(ds.substr(0, cut), ax), "");
+        expectfatal(r, "readthermo : the file \"pm-ds6ex.txt\" ends inside the data of record 10");
+    }
+    const auto r = runpm(examplerun(ds.substr(0, end), ax), "");
+    expectfatal(r, "readthermo : the file \"pm-ds6ex.txt\" ends inside the name of record 11");
+}
+
+TEST(InputFaults, LongHeaderAndVerbatimLinesAreRefusedShortOnesKeptWhole)
+{
+    const std::string ds = examplefile("pm-ds6ex.txt");
+    const std::string ax = examplefile("pm-axex.txt");
+    const std::string opx = "opx: orthopyroxene, Mg-Fe on two sites M1 and M2, with Mg-Fe order\n";
+    auto r = runpm(examplerun(ds, replaced(ax, opx, opx + std::string(400, 'v') + "\n")), "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.screen.find("\n-- run bombed in readline : line longer than 255 characters in the file "
+                            "\"pm-axex.txt\"\n"),
+              std::string::npos)
+        << r.screen;
+    EXPECT_FALSE(r.has("pm-ex-it.txt"));
+
+    // 255 characters, blanks around them included, are kept whole in the listing
+    const std::string longest = "  " + std::string(251, 'w') + "  ";
+    const std::string header = "  Example a-x models for the example dataset pm-ds6ex.txt.\n";
+    r = runpm(examplerun(ds, replaced(replaced(ax, opx, opx + longest + "\n"), header, header + longest + "\n")), "");
+    EXPECT_EQ(r.status, 0) << r.screen;
+    EXPECT_EQ(pmtest::countof(r.file("pm-ex-it.txt"), "\n" + std::string(251, 'w') + "\n"), 2);
+}
+
+TEST(InputFaults, RunFilesThatCannotBeMadeEndTheRunWithStatusTwo)
+{
+    auto files = examplerun(examplefile("pm-ds6ex.txt"), examplefile("pm-axex.txt"));
+    files["pm-ex-o.txt/in the way"] = "";
+    const auto r = runpm(files, "");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.errors, "petramondo: cannot create the file \"pm-ex-o.txt\": Is a directory\n");
+    EXPECT_EQ(r.screen.find("bombed"), std::string::npos);
+    EXPECT_TRUE(r.has("pm-log.txt"));
+}
