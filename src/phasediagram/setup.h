@@ -47,4 +47,20 @@ int freecomponent(int j);
 // Position of a component in compname, 0 when the system has none of that name.
 int componentnamed(const std::string& name);
 
+// ---------------------------------------------------------------- projection plane
+constexpr int maxapex = 8;   // apices of a projection plane, the pure phases in excess included
+// The apices of the compatibility diagram: their names and amounts of the
+// free components (entries 1..nfreeox in the order of the free
+// components); the pure phases in excess follow the plane's own apices as
+// the last nprojexcess entries.  nprojcomp is 0 when there is no plane.
+struct ProjPlane {
+    int nprojcomp = 0;
+    int nprojexcess = 0;
+    bool fromscript = false;
+    runio::Arr<std::string, maxapex + 1> projapexname{};
+    runio::Arr<runio::Arr<double, thermodata::maxcomp + 1>, maxapex + 1> projapex{};
+};
+extern ProjPlane projplane;
+void readprojplane();
+
 }  // namespace phasediagram
