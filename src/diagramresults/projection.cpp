@@ -147,7 +147,7 @@ void writelists(double p, double t, const phasediagram::ReactionNames& names, co
     }
     putstr(0, line, 1, runio::mpx);
     for (int i = 1; i <= projected.n; ++i) {
-        line = lead + (i == 1 ? "         {" : runio::spaces(10));
+        line = i == 1 ? lead + "         {" : runio::spaces(10);
         addfield("{" + quoted(projected.name[i]) + ", ", -9, line);
         for (int a = 1; a <= cols.napex; ++a) {
             addreal(projected.coef[i][a], 6, true, 9, line);
