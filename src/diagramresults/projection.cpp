@@ -30,12 +30,15 @@ constexpr double inplane = 0.0001;      // an apex sum below this: the phase lie
 // has no column.
 struct Columns {
     int napex = 0, n = 0;
+    int firstpure = 0;   // the first column of the pure phases in excess
     runio::Arr<std::string, 2 * phasediagram::maxapex + numerics::maxassemblage + 1> name{};
 };
 
-// The projected phases of the last result, for the lists.
+// The projected phases of the last result, for the lists: their
+// coefficients on the apices of the plane, then on the pure phases in
+// excess (1..ncoef).
 struct Projected {
-    int n = 0;
+    int n = 0, ncoef = 0;
     runio::Arr<std::string, maxprojected + 1> name{};
     runio::Arr<runio::Arr<double, phasediagram::maxapex + 1>, maxprojected + 1> coef{};
 };
@@ -78,6 +81,7 @@ void setcolumns(const numerics::PhaseFlags& phases)
         for (int c = 1; c <= cs.ncomp; ++c)
             if (cs.oxfree[c]) mat[++j][cols.n] = comp[c];
     }
+    cols.firstpure = cols.n + 1;
     for (int a = cols.napex + 1; a <= pp.nprojcomp; ++a) {
         cols.name[++cols.n] = pp.projapexname[a];
         for (int j = 1; j <= nf; ++j) mat[j][cols.n] = pp.projapex[a][j];
@@ -149,9 +153,9 @@ void writelists(double p, double t, const phasediagram::ReactionNames& names, co
     for (int i = 1; i <= projected.n; ++i) {
         line = i == 1 ? lead + "         {" : runio::spaces(10);
         addfield("{" + quoted(projected.name[i]) + ", ", -9, line);
-        for (int a = 1; a <= cols.napex; ++a) {
+        for (int a = 1; a <= projected.ncoef; ++a) {
             addreal(projected.coef[i][a], 6, true, 9, line);
-            line += a < cols.napex ? ", " : "}";
+            line += a == projected.ncoef ? "}" : a == cols.napex ? ",    " : ", ";
         }
         if (i < projected.n) {
             line += ", ";
@@ -166,7 +170,7 @@ void writelists(double p, double t, const phasediagram::ReactionNames& names, co
     for (int i = 1; i <= projected.n; ++i) {
         line.clear();
         addfield(projected.name[i] + ", ", 9, line);
-        for (int a = 1; a <= cols.napex; ++a) {
+        for (int a = 1; a <= projected.ncoef; ++a) {
             addreal(projected.coef[i][a], 6, true, 9, line);
             line += ", ";
         }
@@ -257,7 +261,11 @@ void writebraceresults(double p, double t, const numerics::PhaseFlags& phases,
         if (projected.n >= maxprojected) return;
         const int i = ++projected.n;
         projected.name[i] = name;
-        for (int a = 1; a <= cols.napex; ++a) projected.coef[i][a] = std::fabs(s) < inplane ? c[a] : c[a] / std::fabs(s);
+        const double d = std::fabs(s) < inplane ? 1.0 : std::fabs(s);
+        int a = 0;
+        for (int j = 1; j <= cols.n; ++j)
+            if (j <= cols.napex || j >= cols.firstpure) projected.coef[i][++a] = c[j] / d;
+        projected.ncoef = a;
     };
     for (int k = 1; k <= ph.nss; ++k) {
         if (!phases[k] || pc.isexcess[k]) continue;
@@ -281,7 +289,7 @@ void writebraceresults(double p, double t, const numerics::PhaseFlags& phases,
     } else if (given(ss.compatibility)) {
         for (int i = 1; i <= projected.n; ++i) {
             line.clear();
-            for (int a = 1; a <= cols.napex; ++a) addreal(projected.coef[i][a], 4, true, 9, line);
+            for (int a = 1; a <= projected.ncoef; ++a) addreal(projected.coef[i][a], 4, true, 9, line);
             line += "   %  ";
             addfield(projected.name[i], -8, line);
             putstr(0, line, 1, runio::mpx);

@@ -35,7 +35,7 @@ TEST_F(Results, ProjectedPhasesOnOneLineEach)
     Capture cap;
     diagramresults::writebraceresults(8.0, 873.15, st.phases, st.reactionnames, st.reactioncoefs, 0);
     const Outputs o = cap.finish();
-    EXPECT_EQ(o.px, "   0.7654   0.2346   %  ol      \n   0.6543   0.3457   %  opx     \n");
+    EXPECT_EQ(o.px, "   0.7654   0.2346   0.5000   %  ol      \n   0.6543   0.3457   1.0000   %  opx     \n");
     EXPECT_NE(o.screen.find("\nproj        MgO      FeO        q    phase\nol       0.7654   0.2346   0.5000\n"
                             "opx      0.6543   0.3457   1.0000\n"),
               std::string::npos)

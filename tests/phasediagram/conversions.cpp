@@ -81,8 +81,11 @@ TEST_F(Calc, ChemicalPotentials)
     EXPECT_NEAR(lastafter(r.file("pm-t-o.txt"), " mode        ol       opx         q       H2O"),
                 std::exp((gem("H2O", p, t) - gh2o) / (rgas * t)), 5.01e-5)
         << r.file("pm-t-o.txt");
-    r = runpm(inputs(runscript("ol opx q", at + "calcah2o\n" + bulklines("SiO2 MgO FeO", {b[0], b[1], b[2] - 0.15}), true)),
-              "");
+    // Without the components O and H2O: no mu(O) to speak of, and no a(H2O).
+    const std::string three = bulklines("SiO2 MgO FeO", {b[0], b[1], b[2] - 0.15});
+    r = runpm(inputs(runscript("ol opx q", at + "calcmuo\n" + three, true)), "");
+    EXPECT_EQ(lastafter(r.file("pm-t-o.txt"), " mode        ol       opx         q"), 0.0) << r.file("pm-t-o.txt");
+    r = runpm(inputs(runscript("ol opx q", at + "calcah2o\n" + three, true)), "");
     EXPECT_TRUE(has(r.screen, "-- run bombed in docalcah2o : H2O is not a component"));
 }
 

@@ -46,12 +46,13 @@ TEST_F(Calc, PlaneOfOxidesThroughQuartz)
                              "projplane    FeO        0     0     1\n" + rule;
     EXPECT_TRUE(has(r.file("pm-log.txt"), "\nin form to copy to scriptfile:\n\n" + echo + "\n"));
     const std::string lists = "(*---------------------------------------------------------*)\n{{10.000, 600.00}, \n"
-                              "         {{\"ol\",   " + fixed(1 - xol, 9, 6) + ", " + fixed(xol, 9, 6) + "}, \n"
-                              "          {\"opx\",  " + fixed(1 - xopx, 9, 6) + ", " + fixed(xopx, 9, 6) + "}} },\n";
+                              "         {{\"ol\",   " + fixed(1 - xol, 9, 6) + ", " + fixed(xol, 9, 6) + ",     0.500000}, \n"
+                              "          {\"opx\",  " + fixed(1 - xopx, 9, 6) + ", " + fixed(xopx, 9, 6) +
+                              ",     1.000000}} },\n";
     EXPECT_TRUE(has(r.file("pm-t-px.txt"), lists)) << r.file("pm-t-px.txt");
     EXPECT_TRUE(has(r.file("pm-t.csv"), "     ol, " + fixed(1 - xol, 9, 6) + ", " + fixed(xol, 9, 6) +
-                                            ",    10.000,    600.00, \n    opx, " + fixed(1 - xopx, 9, 6) + ", " +
-                                            fixed(xopx, 9, 6) + ",          ,          , \n\n"));
+                                            ",  0.500000,    10.000,    600.00, \n    opx, " + fixed(1 - xopx, 9, 6) +
+                                            ", " + fixed(xopx, 9, 6) + ",  1.000000,          ,          , \n\n"));
 
     // The echo pasted into the script after "project" is read back.
     r = runpm(inputs(runscript("ol opx q", more + echo, false, true, "q")), "");
@@ -124,7 +125,7 @@ TEST_F(Calc, PlaneApexByApex)
     EXPECT_TRUE(has(r.screen, "    coe = q\n")) << r.screen;
     EXPECT_TRUE(has(r.screen, "\ncoe                        1.0000  #\n"));
     EXPECT_TRUE(has(r.file("pm-t-px.txt"), "}, \n {\"coe\", }, {}, \n          {{\"ol\", "));
-    EXPECT_TRUE(has(r.file("pm-t-px.txt"), "{\"coe\",          0,         0}} },\n"));
+    EXPECT_TRUE(has(r.file("pm-t-px.txt"), "{\"coe\",          0,         0,     1.000000}} },\n"));
 }
 
 TEST(Projection, Limits)
