@@ -103,16 +103,29 @@ void express(numerics::EmTable& c, double& s)
     for (int a = 1; a <= cols.napex; ++a) s += c[a];
 }
 
-void addcoefs(const numerics::EmTable& c, double s, bool rawforplane, std::string& line)
+// The coefficients divided by the magnitude of their apex sum, or as they
+// are when that sum vanishes.
+void addcoefs(const numerics::EmTable& c, double s, std::string& line)
 {
     for (int j = 1; j <= cols.n; ++j) {
         if (std::fabs(c[j]) < zerocoef)
             addfield("", 9, line);
-        else if (rawforplane && std::fabs(s) < inplane)
+        else if (std::fabs(s) < inplane)
             addreal(c[j], 4, true, 9, line);
         else
             addreal(c[j] / std::fabs(s), 4, true, 9, line);
     }
+}
+
+// The heading of a table over the columns, after a blank line.
+void heading(const std::string& first, const std::string& last)
+{
+    std::string& line = runio::chans.line;
+    line.clear();
+    addfield(first, -6, line);
+    for (int j = 1; j <= cols.n; ++j) addfield(cols.name[j], 9, line);
+    addfield(last, 9, line);
+    putstr(1, line, 1, runio::msol);
 }
 
 std::string quoted(const std::string& name) { return "\"" + name + "\""; }
@@ -197,11 +210,7 @@ void projectbulk()
     const int nf = thermodata::comps.nfreeox, f = res.firstmodept;
     if (f <= 0) return;
     std::string& line = runio::chans.line;
-    line.clear();
-    addfield("comp", -6, line);
-    for (int j = 1; j <= cols.n; ++j) addfield(cols.name[j], 9, line);
-    addfield("bulk", 9, line);
-    putstr(1, line, 1, runio::msol);
+    heading("comp", "bulk");
     const int rows = numerics::phchoice.variance0 == 1 ? static_cast<int>(std::lround(res.nmodevec / 2.0))
                                                        : res.nmodevec;
     numerics::EmTable c{};
@@ -215,12 +224,7 @@ void projectbulk()
             addfield(runio::inttext(pt), -6, line);
         else
             addfield("", 6, line);
-        for (int j = 1; j <= cols.n; ++j) {
-            if (c[j] == 0.0)
-                addfield("", 9, line);
-            else
-                addreal(c[j] / s, 4, true, 9, line);
-        }
+        addcoefs(c, s, line);
         putstr(0, line, 1, runio::msol);
     }
 }
@@ -237,11 +241,7 @@ void writebraceresults(double p, double t, const numerics::PhaseFlags& phases,
     if (projplane.nprojcomp <= 0) return;
     setcolumns(phases);
     std::string& line = runio::chans.line;
-    line.clear();
-    addfield("proj", -6, line);
-    for (int j = 1; j <= cols.n; ++j) addfield(cols.name[j], 9, line);
-    addfield("phase", 9, line);
-    putstr(1, line, 1, runio::msol);
+    heading("proj", "phase");
 
     projected.n = 0;
     numerics::EmTable c{};
@@ -252,7 +252,7 @@ void writebraceresults(double p, double t, const numerics::PhaseFlags& phases,
         express(c, s);
         line.clear();
         addfield(name, -6, line);
-        addcoefs(c, s, true, line);
+        addcoefs(c, s, line);
         if (std::fabs(s) < inplane)
             line += "  #";
         else if (s < 0.0)
