@@ -1,10 +1,11 @@
 // The set-up readers of a phase-diagram calculation (mode 1): which phases
 // take part and which are in excess, the fluid of the run, the variance and
 // the free components, the held modes, x(CO2) values and compositional
-// variables with their value lists, and the bulk composition of a
-// pseudosection.  They fill the records of numerics/calcsetup.h, the phase
-// records and the windows once per pass, in the order the mode-1 driver
-// calls them.
+// variables with their value lists, the bulk composition of a
+// pseudosection, and the projection plane of a compatibility diagram.  They
+// fill the records of numerics/calcsetup.h (the projection plane its own
+// record below, which the result printing reads), the phase records and the
+// windows once per pass, in the order the mode-1 driver calls them.
 #pragma once
 
 #include <string>
