@@ -267,7 +267,8 @@ void ptxyzrow(int k)
 void guessadvice()
 {
     const axmodels::Phases& p = axmodels::ph;
-    if (p.nss == 0) return;
+    // The minimisation's report gives its own advice, once.
+    if (p.nss == 0 || runio::scriptflags.dogminon) return;
     for (int k = 1; k <= p.nss; ++k)
         if (p.prec1[k].scriptguess) return;
     runio::formattext({"your calculation relied on the starting guesses for the phases provided in the axfile. "

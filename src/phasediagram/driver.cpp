@@ -38,13 +38,6 @@ void refusenotbuilt()
     auto refuse = [](const std::string& what) { runio::bomb("setup", what + " not available yet", 0); };
     if (given(ss.mc)) refuse("Monte Carlo runs (\"mc\") are");
     if (given(ss.fract)) refuse("fractionation (\"fract\") is");
-    if (sf.dogminon) refuse("Gibbs energy minimisation (\"dogmin\") is");
-    if (given(ss.calcmu)) refuse("chemical potentials of the components (\"calcmu\") are");
-    if (ss.setmu != 1) refuse("set chemical potentials (\"setmu\", whose results need \"calcmu\") are");
-    if (given(ss.calcmuo)) refuse("mu(O) of the results (\"calcmuo\") is");
-    if (given(ss.calcah2o)) refuse("a(H2O) of the results (\"calcah2o\") is");
-    if (given(ss.fifi)) refuse("the fluid of the results (\"fifi\") is");
-    if (given(ss.convliq)) refuse("the conversion of melt compositions (\"convliq\") is");
     if (given(ss.batchsw) && sf.debuglevel == 0) refuse("batch runs at debug level 0 are");
 }
 
@@ -248,8 +241,6 @@ void projectionswitches()
                1, msl);
         ss.projection = 1;
     }
-    if (given(ss.projection))
-        runio::bomb("setup", "projection onto a compatibility diagram (\"projection\") is not available yet", 0);
 }
 
 }  // namespace
@@ -462,6 +453,7 @@ void nlecalcs()
     }
     if (given(ss.seta) || given(ss.setlna) || given(ss.setloga)) calcwindows::setupactivityranges();
     projectionswitches();
+    if (given(ss.projection)) readprojplane();
     numerics::BulkSetup& bs = numerics::bulks;
     if (!sf.pseudosection) {
         bs.nbulk = 0;
