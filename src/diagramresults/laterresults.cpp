@@ -19,6 +19,7 @@ void install()
     r.fractbulk = fractbulk;
     r.printfractresults = printfractresults;
     r.accumulatemc = accumulatemc;
+    r.endmontecarlo = endmontecarlo;
     r.dogmin = dogmin;
     r.dogminreport = dogminreport;
     r.cleardogmin = cleardogmin;
@@ -62,23 +63,5 @@ double docalcah2o(const numerics::PhaseFlags&, double, double) { return 0.0; }
 void fificalc(const numerics::PhaseFlags&, double&, double&, double, double) {}
 // Will convert a melt into the species of "convliq" and print mol% and wt%.
 void conv2wt(const numerics::PhaseFlags&, runio::Arr<double, runio::maxconvrows + 1>&) {}
-
-// ---------------------------------------------------------------- fractionation
-// Will read the path and the fractionating phase and keep "printxyz".
-void setupfract(SolveState&) {}
-// Will move to the next step of the path with the depleted bulk.
-void dofract(SolveState&) {}
-// Will take the fractionated material out of the bulk after item 1.
-void fractbulk(SolveState&) {}
-// Will report a step and write the restart block when a phase appears.
-void printfractresults(SolveState&) {}
-
-// ---------------------------------------------------------------- Monte Carlo
-// Will set up the perturbed a-x parameters and switch the runs on.
-void setupmontecarlo(SolveState&) {}
-// Will draw the next set of perturbed parameters.
-void domontecarlo(SolveState&) {}
-// Will accumulate the point's result and count the successes.
-void accumulatemc(SolveState&, int, int, bool&) {}
 
 }  // namespace diagramresults

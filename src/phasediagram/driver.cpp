@@ -36,8 +36,6 @@ void refusenotbuilt()
     const runio::ScriptSet& ss = runio::scriptset;
     const runio::ScriptFlags& sf = runio::scriptflags;
     auto refuse = [](const std::string& what) { runio::bomb("setup", what + " not available yet", 0); };
-    if (given(ss.mc)) refuse("Monte Carlo runs (\"mc\") are");
-    if (given(ss.fract)) refuse("fractionation (\"fract\") is");
     if (sf.dogminon) refuse("Gibbs energy minimisation (\"dogmin\") is");
     if (given(ss.calcmu)) refuse("chemical potentials of the components (\"calcmu\") are");
     if (ss.setmu != 1) refuse("set chemical potentials (\"setmu\", whose results need \"calcmu\") are");
@@ -45,7 +43,6 @@ void refusenotbuilt()
     if (given(ss.calcah2o)) refuse("a(H2O) of the results (\"calcah2o\") is");
     if (given(ss.fifi)) refuse("the fluid of the results (\"fifi\") is");
     if (given(ss.convliq)) refuse("the conversion of melt compositions (\"convliq\") is");
-    if (given(ss.batchsw) && sf.debuglevel == 0) refuse("batch runs at debug level 0 are");
 }
 
 void setdebuglevel()
