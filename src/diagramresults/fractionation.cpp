@@ -88,8 +88,10 @@ void fractline(const std::string& text)
 bool debugging() { return given(runio::scriptset.fractdebug); }
 
 // The bulk of every batch item from the fractionation's bulk, and its line
-// in the drawing-program file.
-void fractbulkout()
+// in the drawing-program file.  At the first event of a pass the line shows
+// the bulk after the fluid beyond the porosity left it, as its "lost"
+// counts: solidf and fluidf scale the two shares for that line alone.
+void fractbulkout(double solidf = 1.0, double fluidf = 1.0)
 {
     const FractState& f = fract;
     const numerics::BulkSetup& b = numerics::bulks;
@@ -99,11 +101,17 @@ void fractbulkout()
     for (int i = 1; i <= bt.nbatch; ++i)
         for (int n = 1; n <= f.ncomp; ++n) bt.batchrec[i].bulkcomp[n] = 100.0 * b.fractstartbulk[n] / total;
     if (f.repeat) return;
+    CompRow shown{};
+    double showntotal = 0.0;
+    for (int n = 1; n <= f.ncomp; ++n) {
+        shown[n] = solidf * f.solid[n] + fluidf * f.fluid[n];
+        showntotal += shown[n];
+    }
     std::string& line = runio::chans.line3;
     line.clear();
     addreal(runio::win.plist[1], 4, true, 11, line);
     addreal(celsius(runio::win.tlist[1]), 3, true, 11, line);
-    for (int n = 1; n <= f.ncomp; ++n) addreal(bt.batchrec[1].bulkcomp[n], 5, true, 11, line);
+    for (int n = 1; n <= f.ncomp; ++n) addreal(100.0 * shown[n] / showntotal, 5, true, 11, line);
     addreal(f.lost, 5, true, 11, line);
     putstr(0, line, 1, runio::mpx);
 }
@@ -284,6 +292,12 @@ void fractbulk(SolveState& s)
     static runio::Arr<double, numerics::maxnlex + 1> modes{};
     static Rows rows;
     const int nmodes = stepmodes(modes);
+    if (nmodes == 0 && !runio::scriptflags.modesinnle) {
+        // Modes found after the solve: none when the bulk lies outside the phases.
+        putstr(0, "no modes for the bulk at this step: the fractionation ends", 1, runio::msol);
+        s.fractstop = true;
+        return;
+    }
     assemblagerows(s, rows, 0);
     if (rows.n != nmodes) bomb("fractbulk", "fract dimensions mismatch", 0);
     st.nrbi = nmodes;
@@ -332,8 +346,9 @@ void printfractresults(SolveState& s)
             f.firstloss = mf - phi;
             f.lost += f.firstloss;
             st.rbi[f.pos].mode = phi;
-            fractbulkout();
+            fractbulkout((1.0 - phi) / (1.0 - mf), phi / mf);
         }
+        f.lostatevent = f.lost;
     }
 
     static runio::Arr<double, numerics::maxnlex + 1> modes{};
@@ -343,7 +358,10 @@ void printfractresults(SolveState& s)
         if (u.xname[u.nvar + k] == path().phase && pos == 0) pos = k;
     }
     if (pos == 0) bomb("printfractresults", "bad name " + path().phase + "\"", 0);
+    // Each event of the pass is an end of its own: the items were all
+    // calculated from the bulk of this step.
     const double m = modes[pos];
+    f.lost = f.lostatevent;
     if (m > phi) {
         for (int k = 1; k <= u.nmodes; ++k)
             if (k != pos) modes[k] *= (1.0 - phi) / (1.0 - m);

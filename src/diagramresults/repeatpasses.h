@@ -32,6 +32,7 @@ struct FractState {
     bool repeat = false;    // this pass repeats the first step with the porosity just filled
     int printcount = 0;     // restart blocks written
     double firstloss = 0.0; // mode taken out when the first restart block was written
+    double lostatevent = 0.0;   // the mode lost up to the step of the events
 };
 extern FractState fract;
 
