@@ -14,11 +14,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/app.h"
+#include "benchfiles.h"
 #include "diagramresults/diagramresults.h"
 #include "phasediagram/phasediagram.h"
 #include "runio/runio.h"
@@ -37,28 +36,15 @@ constexpr int npasses = 1000;
 double solverseconds = 0.0;
 long solvercalls = 0;
 
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writefile(const std::string& name, const std::string& text)
-{
-    std::ofstream out(name, std::ios::binary);
-    out << text;
-}
+using benchfiles::slurp;
+using benchfiles::writefile;
 
 void setup()
 {
     static bool done = false;
     if (done) return;
     done = true;
-    const fs::path dir = fs::temp_directory_path() / ("pmmcbench-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    benchfiles::intoscratch("pmmcbench-");
     for (const char* f : {"pm-ds6ex.txt", "pm-axex.txt"}) writefile(f, slurp(fs::path(PM_EXAMPLES) / f));
     std::string script = slurp(fs::path(PM_EXAMPLES) / "pm-exmc.txt");
     const std::string from = "mcit 200 0";

@@ -27,8 +27,6 @@ constexpr int progressevery = 250, progresslineevery = 2500, groupsevery = 10000
 constexpr int valuesperline = 16;
 
 runio::McTables& tables() { return runio::mcs; }
-int nitems() { return tables().nmc > 0 ? tables().nmc : 0; }
-int nranges() { return tables().nmcrange > 0 ? tables().nmcrange : 0; }
 int ngroups() { return runio::batches.nbatchreq > 0 ? runio::batches.nbatchreq : 0; }
 bool filtersinuse() { return runio::batches.flittersgiven; }
 
@@ -190,18 +188,18 @@ void entryheader(SolveState& s, int pass)
     const runio::McTables& t = tables();
     const bool cw = given(runio::scriptset.mcoutcurrentway);
     std::vector<std::pair<double, int>> values;
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         const runio::McItem& it = t.mcitems[i];
         if (it.link == 0) values.emplace_back(itemshown(i, it.current), abcdecimals(it.ref.coef));
     }
-    for (int r = 1; r <= nranges(); ++r) values.emplace_back(t.mcranges[r].value + mc.deviation[r], 5);
+    for (int r = 1; r <= nmcranges(); ++r) values.emplace_back(t.mcranges[r].value + mc.deviation[r], 5);
     std::string& line = runio::chans.line3;
     line = std::string("{{") + (cw ? "(* cw *) " : "(* cw  ");
     addvalues(line, values);
     pxline(cw ? line : line + " *)");
 
     values.clear();
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         const runio::McItem& it = t.mcitems[i];
         values.emplace_back(it.ref.kind == 3 ? itemshown(i, it.current) : mc.listvalue[i], abcdecimals(it.ref.coef));
     }
@@ -266,7 +264,7 @@ void outputlines(const SolveState& s)
     };
     // The sizes of the entries, ahead of the first.
     if (s.mccount == 1)
-        putstr(2, inttext(nitems()) + " " + inttext(runio::batches.nbatch) + " ", 2, runio::mout);
+        putstr(2, inttext(nmcitems()) + " " + inttext(runio::batches.nbatch) + " ", 2, runio::mout);
     line.clear();
     int n = 0;
     auto add = [&](const std::string& v) {
@@ -277,10 +275,10 @@ void outputlines(const SolveState& s)
         line += v + " ";
         ++n;
     };
-    for (int i = 1; i <= nitems(); ++i)
+    for (int i = 1; i <= nmcitems(); ++i)
         if (t.mcitems[i].link == 0) add(value(i));
-    for (int r = 1; r <= nranges(); ++r)
-        for (int i = 1; i <= nitems(); ++i)
+    for (int r = 1; r <= nmcranges(); ++r)
+        for (int i = 1; i <= nmcitems(); ++i)
             if (t.mcitems[i].link == r) {
                 add(value(i));
                 break;

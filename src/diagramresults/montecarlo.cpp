@@ -29,8 +29,6 @@ constexpr double twopi = 6.28319;     // the Box-Muller angle, to the precision 
 constexpr double choleskitol = 1e-8;  // |L L^T - C| allowed, per entry
 
 runio::McTables& tables() { return runio::mcs; }
-int nitems() { return tables().nmc > 0 ? tables().nmc : 0; }
-int nranges() { return tables().nmcrange > 0 ? tables().nmcrange : 0; }
 int nfuncs() { return tables().nmcfunc > 0 ? tables().nmcfunc : 0; }
 int ncorrs() { return tables().nmccorr > 0 ? tables().nmccorr : 0; }
 
@@ -135,7 +133,7 @@ int solphasenumber(const std::string& name)
 
 int rangenumber(const std::string& name)
 {
-    for (int r = 1; r <= nranges(); ++r)
+    for (int r = 1; r <= nmcranges(); ++r)
         if (tables().mcranges[r].name == name) return r;
     return 0;
 }
@@ -153,7 +151,7 @@ void findphases(runio::McRef& r, const std::string& message)
 // item follows a range and so has no draw of its own.
 int correlatedvariable(const runio::McRef& r)
 {
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         const runio::McRef& q = tables().mcitems[i].ref;
         if (q.phaseno[1] == r.phaseno[1] && q.paramindex == r.paramindex && q.kind == r.kind && q.coef == r.coef)
             return mc.itemvar[i];
@@ -168,9 +166,9 @@ void screenline(const std::string& text) { putstr(0, text, 1, runio::mscreen); }
 void setupgaussian()
 {
     McState& m = mc;
-    const int nr = nranges();
+    const int nr = nmcranges();
     int n = nr;
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         m.itemvar[i] = 0;
         if (tables().mcitems[i].link != 0) continue;
         if (n + 1 > maxmcvar) bomb("setupmontecarlo", "too many random variables" + runio::maxlabel(maxmcvar), 0);
@@ -261,20 +259,26 @@ void setupgaussian()
 // ---------------------------------------------------------------- header lists of the drawing-program file
 void pxline(const std::string& text) { putstr(0, text, 1, runio::mpx); }
 
+// "value, half-width", to 4 decimals.
+void addvaluewidth(double value, double width, std::string& line)
+{
+    addreal(value, 4, true, 0, line);
+    line += ", ";
+    addreal(width, 4, true, 0, line);
+}
+
 void mcinfolist()
 {
     std::string& line = runio::chans.line3;
     bool any = false;
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         const McItem& it = tables().mcitems[i];
         if (it.link != 0) continue;
         if (any) pxline(line + ",");
         line = any ? "           {" : " mcinfo = {{";
         any = true;
         line += mc.label[i] + ", ";
-        addreal(it.ref.kind == 3 ? dqfterm(it) : mc.base[i], 4, true, 0, line);
-        line += ", ";
-        addreal(it.halfwidth, 4, true, 0, line);
+        addvaluewidth(it.ref.kind == 3 ? dqfterm(it) : mc.base[i], it.halfwidth, line);
         line += "}";
     }
     pxline(any ? line + "};" : " mcinfo = {};");
@@ -284,17 +288,15 @@ void mcinfolist()
 void mcrangelist()
 {
     std::string& line = runio::chans.line3;
-    const int nr = nranges();
+    const int nr = nmcranges();
     for (int r = 1; r <= nr; ++r) {
         const runio::McRange& rg = tables().mcranges[r];
         line = r == 1 ? " mcrange = {{{" : "            {{";
         line += "\"" + rg.name + "\", ";
-        addreal(rg.value, 4, true, 0, line);
-        line += ", ";
-        addreal(rg.halfwidth, 4, true, 0, line);
+        addvaluewidth(rg.value, rg.halfwidth, line);
         line += "}, {";
         int n = 0;
-        for (int i = 1; i <= nitems(); ++i) {
+        for (int i = 1; i <= nmcitems(); ++i) {
             const McItem& it = tables().mcitems[i];
             if (it.link != r || it.relation <= -2) continue;
             line += (n++ > 0 ? ", " : "") + mc.label[i];
@@ -412,7 +414,7 @@ void setupmontecarlo(SolveState& s)
     if (std::fabs(t.mcit) < 1e-8) bomb("solve", "mcit = 0", 0);
     s.mccount = 0;
     phasediagram::solveglobals.mcwanted = runio::mcoutkind > 0 ? runio::mcoutkind : 0;
-    for (int i = 1; i <= nitems(); ++i) findphases(t.mcitems[i].ref, "bad name ");
+    for (int i = 1; i <= nmcitems(); ++i) findphases(t.mcitems[i].ref, "bad name ");
     for (int k = 1; k <= ncorrs(); ++k) {
         runio::McCorr& c = t.mccorrs[k];
         if (c.named) {
@@ -425,12 +427,12 @@ void setupmontecarlo(SolveState& s)
                 bomb("setupmontecarlo", "bad name2 " + c.ref2.phases[1] + "\"", 0);
         }
     }
-    for (int r = 1; r <= nranges(); ++r) mc.deviation[r] = 0.0;
+    for (int r = 1; r <= nmcranges(); ++r) mc.deviation[r] = 0.0;
     mc.nvar = 0;
     mc.correlated = false;
     if (t.gaussmc) setupgaussian();
 
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         McItem& it = t.mcitems[i];
         const double* p = parameter(it.ref, it.ref.phaseno[1], "domontecarlo");
         mc.base[i] = p != nullptr ? *p : 0.0;
@@ -446,7 +448,7 @@ void setupmontecarlo(SolveState& s)
         filterlist();
     }
 
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         const McItem& it = t.mcitems[i];
         if (it.link == 0) {
             mc.listvalue[i] = mc.base[i];
@@ -466,7 +468,7 @@ void domontecarlo(SolveState&)
     runio::McTables& t = tables();
     McState& m = mc;
     const int debug = runio::scriptflags.debuglevel;
-    if (debug > 0 && nitems() > 0) {
+    if (debug > 0 && nmcitems() > 0) {
         putstr(1, repeated('_', 78), 1, runio::msol);
         putstr(0, "                      original     this mc  difference    original     this mc", 1, runio::msol);
     }
@@ -485,10 +487,10 @@ void domontecarlo(SolveState&)
             }
         }
     }
-    for (int r = 1; r <= nranges(); ++r)
+    for (int r = 1; r <= nmcranges(); ++r)
         m.deviation[r] = t.gaussmc ? z[r] : (2.0 * runio::whrandom() - 1.0) * t.mcranges[r].halfwidth;
 
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         McItem& it = t.mcitems[i];
         const double base = m.base[i], w = it.halfwidth;
         double v;
@@ -515,7 +517,7 @@ void domontecarlo(SolveState&)
 
     if (debug > 0) {
         std::string& line = runio::chans.line3;
-        for (int i = 1; i <= nitems(); ++i) {
+        for (int i = 1; i <= nmcitems(); ++i) {
             const McItem& it = t.mcitems[i];
             const double diff = it.current - m.base[i];
             line.clear();
@@ -527,10 +529,10 @@ void domontecarlo(SolveState&)
             } else {
                 for (double x : {m.base[i], it.current, diff}) addreal(x, 4, true, 12, line);
             }
-            putstr(0, line, i == nitems() ? 2 : 1, runio::msol);
+            putstr(0, line, i == nmcitems() ? 2 : 1, runio::msol);
         }
     }
-    for (int i = 1; i <= nitems(); ++i) putparameter(t.mcitems[i], t.mcitems[i].current);
+    for (int i = 1; i <= nmcitems(); ++i) putparameter(t.mcitems[i], t.mcitems[i].current);
 }
 
 double itemshown(int i, double v)
@@ -544,7 +546,7 @@ double itemshown(int i, double v)
 void restoremcbase()
 {
     runio::McTables& t = tables();
-    for (int i = 1; i <= nitems(); ++i) {
+    for (int i = 1; i <= nmcitems(); ++i) {
         t.mcitems[i].current = mc.base[i];
         putparameter(t.mcitems[i], mc.base[i]);
     }

@@ -76,6 +76,10 @@ struct McAccumulation {
 };
 extern McAccumulation acc;
 
+// The counts of the script's Monte Carlo tables, 0 for a table never given.
+inline int nmcitems() { return runio::mcs.nmc > 0 ? runio::mcs.nmc : 0; }
+inline int nmcranges() { return runio::mcs.nmcrange > 0 ? runio::mcs.nmcrange : 0; }
+
 // One normal deviate of that mean and standard deviation (two uniform draws).
 double normaldeviate(double mean, double sd);
 // The parameters of every item back at their values as set up.
