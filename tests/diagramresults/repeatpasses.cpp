@@ -152,37 +152,20 @@ TEST_F(Perturbation, CorrelatedDrawsAgainstTheirCovariance)
     EXPECT_EQ(phase("opx").em[3].slots[thermodata::sH], dqf0);
 }
 
-TEST_F(Perturbation, UniformDrawsWithinTheirHalfWidthsAndTheListing)
+TEST_F(Perturbation, ListingOfAPass)
 {
     setup("mc g W(py,alm)a 2.5 2\nmc opx DQF(fm)b 0.0022 0.001\n", 1);
-    double& pyalm = w("g", "W(py,alm)");
     const double s0 = mc.base[2];
-    double lo = 1e9, hi = -1e9, mean = 0, var = 0;
-    constexpr int n = 20000;
     phasediagram::SolveState s;
     const auto d = pmtest::talk([&] { diagramresults::domontecarlo(s); }, "");
     // The b of a DQF term stands for -S: the listing shows it moved the other way.
     const double moved = mcs.mcitems[2].current - s0;
+    EXPECT_LE(std::fabs(moved), 0.001);
     std::string line = "DQF(fm)b          ";
     for (double x : {0.0022, 0.0022 - moved, -moved, s0, mcs.mcitems[2].current}) runio::addreal(x, 4, true, 12, line);
     EXPECT_TRUE(has(d.screen, "\n" + std::string(78, '_') +
                                   "\n                      original     this mc  difference    original     this mc\n"));
     EXPECT_TRUE(has(d.screen, line + "\n\n")) << d.screen << line;
-    runio::scriptflags.debuglevel = 0;
-    for (int k = 0; k < n; ++k) {
-        diagramresults::domontecarlo(s);
-        lo = std::min(lo, pyalm);
-        hi = std::max(hi, pyalm);
-        mean += pyalm / n;
-        var += (pyalm - 2.5) * (pyalm - 2.5) / n;
-        ASSERT_LE(std::fabs(mcs.mcitems[2].current - s0), 0.001);
-    }
-    EXPECT_GE(lo, 0.5);
-    EXPECT_LE(hi, 4.5);
-    EXPECT_LT(lo, 0.51);
-    EXPECT_GT(hi, 4.49);
-    EXPECT_NEAR(mean, 2.5, 0.03);
-    EXPECT_NEAR(var, 4.0 / 3.0, 0.04);   // (2w)^2/12
 }
 
 TEST_F(Perturbation, FatalErrors)
@@ -275,14 +258,6 @@ TEST_F(Steps, AlongThePath)
     EXPECT_TRUE(has(screen, "\n<--fluid not gained or consumed -->\n")) << screen;
     EXPECT_EQ(f.step, 2);
     EXPECT_EQ(runio::batches.batchrec[1].t[1], 820);
-    // Fluid beyond the porosity leaves the rock.
-    runio::scripttabs.rbi[2].mode = 0.03;
-    const double fluid = f.fluid[1], solid = f.solid[1];
-    screen = step();
-    EXPECT_TRUE(has(screen, "\n<--for following step----------->\nfractionating\n")) << screen;
-    EXPECT_NEAR(f.lost, 0.02, 1e-15);
-    EXPECT_NEAR(f.fluid[1], fluid / 3, 1e-15);
-    EXPECT_NEAR(f.solid[1], solid * 0.99 / 0.97, 1e-15);
 
     // A no takes the first step as it stands.
     start(0.004);
