@@ -352,6 +352,14 @@ void csvrows(int pass)
     putstr(0, "", 1, runio::mcsv2);
 }
 
+void openlist()
+{
+    putstr(1, "starting to accumulate results", 2, runio::msol);
+    putstr(1, " results = {", 1, runio::mpx);
+    acc.listopen = true;
+    acc.pending.clear();
+}
+
 }  // namespace
 
 void accumulatemc(SolveState& s, int b, int k, bool& success)
@@ -364,15 +372,12 @@ void accumulatemc(SolveState& s, int b, int k, bool& success)
         runio::screenwrite("(" + inttext(pass) + ", " + inttext(g.mcsuccesses) + ") ");
         if (pass % progresslineevery == 0) runio::screenwrite("\n");
     }
+    if (acc.stored.size() < static_cast<std::size_t>(maxstored + 1)) acc.stored.resize(maxstored + 1);
     if (firstpoint && s.firstiteration) {
         g.mcsuccesses = 0;
         acc.notcalculated.fill(0);
         acc.notpassed.fill(0);
-        if (acc.stored.size() < static_cast<std::size_t>(maxstored + 1)) acc.stored.resize(maxstored + 1);
-        putstr(1, "starting to accumulate results", 2, runio::msol);
-        putstr(1, " results = {", 1, runio::mpx);
-        acc.listopen = true;
-        acc.pending.clear();
+        openlist();
     }
     if (firstpoint) acc.nstored = 0;
     if (k <= runio::maxbatchpt) runio::batches.batchrec[b].resultok[k] = success;
@@ -385,6 +390,8 @@ void accumulatemc(SolveState& s, int b, int k, bool& success)
     if (!lastpoint || !ok) return;
 
     ++g.mcsuccesses;
+    // A first item that could not be calculated in the first pass left the list unopened.
+    if (!acc.listopen) openlist();
     const double d = largestdeviation();
     if (!acc.pending.empty()) pxline(acc.pending + ",", 2);
     acc.pending.clear();

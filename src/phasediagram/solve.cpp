@@ -261,7 +261,7 @@ void solve(const numerics::PhaseFlags& phases)
     s.phases = phases;
     s.modefactor = 1.0;
     pr.mcon = false;
-    g.mcwanted = 0;
+    g.mcwanted = g.mcsuccesses = 0;
     g.fracton = given(ss.fract);
     if (given(ss.batchsw)) setupbatch(s);
     if (g.fracton) out.setupfract(s);
