@@ -65,6 +65,7 @@ void domontecarlo(SolveState& s);
 void fractbulk(SolveState& s);
 void printfractresults(SolveState& s);
 void accumulatemc(SolveState& s, int item, int points, bool& keep);
+void endmontecarlo(SolveState& s);
 void dogmin(SolveState& s, bool success, bool keep);
 void printstep(SolveState& s);
 void progresscount(SolveState& s);

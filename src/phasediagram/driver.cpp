@@ -29,18 +29,6 @@ using runio::putstr;
 // Kinds of fluid the phase choice leaves (see whichphases).
 constexpr int fluidseveral = 1, fluidh2oco2 = 5, fluidaq = 8, fluidaqco2 = 9;
 
-// Features of phase-diagram runs that this build does not carry out: a
-// script or reply that asks for one stops the run before any calculation.
-void refusenotbuilt()
-{
-    const runio::ScriptSet& ss = runio::scriptset;
-    const runio::ScriptFlags& sf = runio::scriptflags;
-    auto refuse = [](const std::string& what) { runio::bomb("setup", what + " not available yet", 0); };
-    if (given(ss.mc)) refuse("Monte Carlo runs (\"mc\") are");
-    if (given(ss.fract)) refuse("fractionation (\"fract\") is");
-    if (given(ss.batchsw) && sf.debuglevel == 0) refuse("batch runs at debug level 0 are");
-}
-
 void setdebuglevel()
 {
     int& level = runio::scriptflags.debuglevel;
@@ -381,7 +369,6 @@ void nlecalcs()
 
     thermodata::readds(1);
     script::readscripts();
-    refusenotbuilt();
     axmodels::setupphases();
     setdebuglevel();
     whichphases();
