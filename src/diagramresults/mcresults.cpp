@@ -88,8 +88,8 @@ void store(SolveState& s, int b, int k, bool success)
 {
     const numerics::Unknowns& u = numerics::unk;
     const numerics::ResultRec& r = numerics::result;
-    if (acc.nstored + 1 > maxstored)
-        runio::bomb("accumulatemc", "too many points in one pass" + runio::maxlabel(maxstored), 0);
+    if (acc.nstored + 1 > maxpasspoints)
+        runio::bomb("accumulatemc", "too many points in one pass" + runio::maxlabel(maxpasspoints), 0);
     StoredPoint& sp = acc.stored[++acc.nstored];
     sp.item = b;
     sp.point = k;
@@ -372,7 +372,7 @@ void accumulatemc(SolveState& s, int b, int k, bool& success)
         runio::screenwrite("(" + inttext(pass) + ", " + inttext(g.mcsuccesses) + ") ");
         if (pass % progresslineevery == 0) runio::screenwrite("\n");
     }
-    if (acc.stored.size() < static_cast<std::size_t>(maxstored + 1)) acc.stored.resize(maxstored + 1);
+    if (acc.stored.size() < static_cast<std::size_t>(maxpasspoints + 1)) acc.stored.resize(maxpasspoints + 1);
     if (firstpoint && s.firstiteration) {
         g.mcsuccesses = 0;
         acc.notcalculated.fill(0);

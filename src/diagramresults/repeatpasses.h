@@ -65,7 +65,7 @@ struct StoredPoint {
     std::string text;
 };
 
-constexpr int maxstored = runio::maxbatch * runio::maxbatchpt;   // points of one pass
+constexpr int maxpasspoints = runio::maxbatch * runio::maxbatchpt;   // points of one pass
 
 struct McAccumulation {
     int nstored = 0;
