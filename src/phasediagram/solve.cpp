@@ -265,7 +265,9 @@ void solve(const numerics::PhaseFlags& phases)
     g.fracton = given(ss.fract);
     if (given(ss.batchsw)) setupbatch(s);
     if (g.fracton) out.setupfract(s);
-    if (given(ss.mc)) out.setupmontecarlo(s);
+    // The fractionation drops the Monte Carlo items (setupfract): its passes
+    // follow the steps of its path, not a count of Monte Carlo passes.
+    if (given(ss.mc) && !g.fracton) out.setupmontecarlo(s);
     for (;;) {
         if (++s.iterlow == 10000) {
             ++s.iterhigh;

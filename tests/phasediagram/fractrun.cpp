@@ -199,6 +199,14 @@ TEST(Fractionation, ExamplePathAgainstTheMassBalanceOfItsSteps)
     const std::vector<double> readback = numbers(l2[2]);
     ASSERT_EQ(readback.size(), 5u);
     for (int c = 0; c < 5; ++c) EXPECT_NEAR(readback[c], eventbulk[c], 2e-4) << c;
+
+    // A Monte Carlo line in the script changes nothing of the path: the
+    // fractionation runs its steps, not one Monte Carlo pass.
+    const auto r3 = runpm(inputs(pmtest::replaceall(pmtest::examplefile("pm-exfract.txt"), "\nautoexit\n",
+                                                    "\nmc wm DQF(pa)a 0 1\nautoexit\n")),
+                          "");
+    ASSERT_EQ(r3.status, 0) << r3.screen;
+    EXPECT_EQ(r3.file("pm-f-px.txt"), px);
 }
 
 // A rock without sillimanite: the mica holds its water until sillimanite
