@@ -190,6 +190,8 @@ void setupfract(SolveState& s)
     const runio::ScriptSet& ss = runio::scriptset;
     FractState& f = fract;
     if (ss.rbisw != 0) bomb("setupfract", "cannot fractionate without rbi", 0);
+    // A negative porosity would leave the fluid a negative share of the rock.
+    if (porosity() < 0.0) bomb("setupfract", "porosity below 0", 0);
     f = FractState{};
     s.fractstop = false;
     runio::mcs.nmc = 0;

@@ -247,6 +247,9 @@ TEST(Fractionation, EventAddingAPhaseAndTheFatalsOfTheSetUp)
     // The fractionating phase must be one of batch 1.
     r = runpm(inputs(pmtest::replaceall(nosill, "fract H2O", "fract sillim")), "");
     EXPECT_TRUE(has(r.screen, "-- run bombed in setupfract : bad name sillim\"")) << r.screen;
+    // A negative porosity is a typing error, not a rock.
+    r = runpm(inputs(pmtest::replaceall(nosill, "fract H2O 0.01", "fract H2O -0.01")), "");
+    EXPECT_TRUE(has(r.screen, "-- run bombed in setupfract : porosity below 0")) << r.screen;
 }
 
 }  // namespace
