@@ -124,6 +124,7 @@ void readsimple(int e, const Words& names, int n)
 void headerentries(int e, const Words& names, int n)
 {
     Experiment& x = fit.xp[e];
+    int nphases = 0;
     for (int i = 2; i <= n + 1; ++i) {
         int em;
         if (posinphname(names[i], em, false)) {
@@ -133,6 +134,10 @@ void headerentries(int e, const Words& names, int n)
             a.marker = 1.0;
             continue;
         }
+        // The experiment's phases are set up in the slots kept free below
+        // the fit's own phases.
+        if (++nphases > nplaceholders)
+            bomb("readxy", experimentname(e) + " names too many solution phases (max = " + inttext(nplaceholders) + ")", 0);
         const int p = phaseposition(names[i]);
         const axmodels::SolPhase& s = axmodels::ph.prec1[p];
         for (int m = 1; m <= s.n; ++m) {
@@ -280,10 +285,11 @@ void readbrackets(int e)
         br.xco2 = runio::getsingle(runio::wordkind(words[4]), words[4], "reading x(CO2)");
         bracketvalues(x, e, words, br);
         br.side = code == 1 ? 1 : 0;
+        br.sense = code == 1;
         if (code == 2) continue;
         if (x.nb == maxnb) bomb("readxy", "need to increase maxnb", 0);
+        br.id = ++x.nb;
         x.br.push_back(br);
-        ++x.nb;
     }
     for (int k = 2; k <= x.groupsize; ++k) {
         fit.xp[e + k - 1].br = x.br;
