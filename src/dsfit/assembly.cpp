@@ -233,7 +233,11 @@ void assemblelsq(int iteration)
         if (x.groupno == 1) {
             if (x.hasphases) {
                 setupxpsystem(e);
-                if (x.unknowncomps && (x.compsmissing || iteration > 1)) calcass(e, 2, fitopts.infolevel >= 3);
+                if (x.unknowncomps && (x.compsmissing || iteration > 1)) {
+                    // A pair of brackets is calculated as one equilibrium.
+                    pairbrackets(e);
+                    calcass(e, 2, fitopts.infolevel >= 3);
+                }
                 for (int b = 1; b <= x.nb; ++b) xpcalca(e, b);
             } else {
                 phaseactivities(e);

@@ -260,6 +260,19 @@ bool solve()
     return numerics::nle(code);
 }
 
+// Bracket b of experiment e unsolved, in every equilibrium of the group.
+void storefailure(int e, int b)
+{
+    const Experiment& x = fit.xp[e];
+    for (int g = 0; g < x.groupsize; ++g) {
+        const int k = samebracket(e, b, e + g);
+        if (k == 0) continue;
+        Bracket& br = fit.xp[e + g].br[k];
+        br.calcp = 0.0;
+        br.calct = failedt;
+    }
+}
+
 // The solved values for bracket b of experiment e go to the same run in
 // every equilibrium of the group; unknown compositions also to the bracket
 // paired with it, which is not solved on its own.
@@ -311,8 +324,7 @@ void calcass(int e, int kind, bool printit)
         Bracket& br = x.br[b];
         // The second bracket of a pair is calculated with the first.
         if ((br.tpair && br.ppair) || (kind < 3 && (br.tpair || br.ppair))) {
-            br.calcp = 0.0;
-            br.calct = failedt;
+            storefailure(e, b);
             continue;
         }
         for (int k = 3; k <= u.nvar; ++k) {
@@ -336,8 +348,7 @@ void calcass(int e, int kind, bool printit)
             storesolution(e, b, paired);
             if (printit) calcassline(e, b, kind);
         } else {
-            br.calcp = 0.0;
-            br.calct = failedt;
+            storefailure(e, b);
             if (printit) failureline(br, kind, solvep, w);
         }
     }
