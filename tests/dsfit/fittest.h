@@ -12,6 +12,9 @@
 namespace fittest {
 
 // The example fit's files by name, and a preferences file that runs the fit.
+std::map<std::string, std::string> fullexample();
+// The same with only its simple reactions: per, q, fo and en, the phase mix
+// and the experiments fo + q = en and 2per + en = 2fo.
 std::map<std::string, std::string> examplefiles();
 
 // Settings lines added to the example's settings file, before its "*" line.
