@@ -24,6 +24,7 @@ bool ision(const std::string& name) { return !name.empty() && (name.back() == '+
 // the decimals given; a field too narrow is widened by the number.
 std::string num(double x, int width, int decimals)
 {
+    if (x == 0.0) x = 0.0;   // no "-0.0000"
     char buf[64];
     std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, x);
     return buf;
