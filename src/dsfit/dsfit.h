@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "axmodels/axmodels.h"
 #include "runio/runio.h"
@@ -253,6 +255,14 @@ void writeds();
 void writeemfile();
 std::string cleanlabel(const std::string& label);
 void latex();
+// The columns of an end-member's properties in the report and the LaTeX
+// tables, each after the separator: H, sd(H), S, V, heat capacity, alpha0,
+// kappa0 and its derivatives; the Landau terms; the Bragg-Williams terms.
+void propertyfields(const FitEm& e, const std::string& separator, std::string& line);
+void landaufields(const thermodata::TdRow& r, const std::string& separator, std::string& line);
+void orderfields(const thermodata::TdRow& r, const std::string& separator, std::string& line);
+// A line of texts, each in its field (negative width: left-aligned).
+std::string fieldline(std::initializer_list<std::pair<const char*, int>> fields);
 void printlsqresults();
 void printxpresults(int e);
 void pairbrackets(int e);

@@ -27,44 +27,18 @@ std::string celsius(double t) { return inttext(std::lround(t - 273.15)); }
 
 void propertytable()
 {
-    using namespace thermodata;
     putstr(2, "Thermodynamic properties (units : kJ, K, kbar)", 2, mol);
-    std::string line;
-    addfield("", 8, line);
-    const char* heads[] = {"H", "sd(H)", "S", "V", "a", "b", "c", "d", "a0", "K0", "K0'", "K0''", "Tc", "Smax", "Vmax"};
-    const int widths[] = {10, 7, 8, 8, 8, 9, 9, 9, 7, 8, 7, 8, 7, 7, 7};
-    for (int k = 0; k < 15; ++k) addfield(heads[k], widths[k], line);
-    putstr(0, line, 1, mol);
+    putstr(0,
+           fieldline({{"", 8}, {"H", 10}, {"sd(H)", 7}, {"S", 8}, {"V", 8}, {"a", 8}, {"b", 9}, {"c", 9}, {"d", 9},
+                      {"a0", 7}, {"K0", 8}, {"K0'", 7}, {"K0''", 8}, {"Tc", 7}, {"Smax", 7}, {"Vmax", 7}}),
+           1, mol);
     for (int i = 1; i <= fit.ntda; ++i) {
         const FitEm& e = fit.tda[i];
-        const TdRow& r = e.row;
-        line.clear();
+        std::string line;
         addfield(e.name, -8, line);
-        addreal(r[sH], 2, true, 10, line);
-        addreal(e.sdh, 2, true, 7, line);
-        addreal(1000.0 * r[sS], 2, true, 8, line);
-        addreal(r[sV], 3, true, 8, line);
-        addreal(r[sCpa], 4, true, 8, line);
-        addreal(1e5 * r[sCpb], 4, true, 9, line);
-        addreal(r[sCpc], 1, true, 9, line);
-        addreal(r[sCpd], 4, true, 9, line);
-        addreal(1e5 * r[sAlpha0], 2, true, 7, line);
-        addreal(r[sKappa0], 1, true, 8, line);
-        addreal(r[sKappa0p], 2, true, 7, line);
-        addreal(r[sKappa0pp], 4, true, 8, line);
-        if (r[sSmax] > 0.0) {
-            addreal(r[sTc], 0, true, 7, line);
-            addreal(1000.0 * r[sSmax], 2, true, 7, line);
-            addreal(r[sVmax], 4, true, 7, line);
-        }
-        if (r[sBWn] > 0.5) {
-            addreal(r[sBWdH], 2, true, 7, line);
-            addreal(r[sBWdHv], 4, true, 7, line);
-            addreal(r[sBWW], 2, true, 7, line);
-            addreal(r[sBWWv], 4, true, 7, line);
-            addreal(r[sBWn], 0, true, 5, line);
-            addreal(r[sBWfac], 2, true, 5, line);
-        }
+        propertyfields(e, "", line);
+        if (e.row[thermodata::sSmax] > 0.0) landaufields(e.row, "", line);
+        if (e.row[thermodata::sBWn] > 0.5) orderfields(e.row, "", line);
         putstr(0, line, 1, mol);
     }
 }
@@ -73,13 +47,8 @@ void propertytable()
 void calorimetry(int& c)
 {
     putstr(2, "Direct calorimetry", 2, mol);
+    putstr(0, fieldline({{" ", 6}, {"value", 10}, {"sd", 7}, {"e*", 7}, {"hat", 7}}), 1, mol);
     std::string line;
-    addfield(" ", 6, line);
-    addfield("value", 10, line);
-    addfield("sd", 7, line);
-    addfield("e*", 7, line);
-    addfield("hat", 7, line);
-    putstr(0, line, 1, mol);
     for (int i = 1; i <= fit.ntda; ++i) {
         const FitEm& e = fit.tda[i];
         if (e.sdhread >= freesd) continue;
@@ -97,15 +66,7 @@ void calorimetry(int& c)
     }
 
     putstr(2, "Oxide calorimetry", 2, mol);
-    line.clear();
-    addfield(" ", 6, line);
-    addfield("T", 5, line);
-    addfield("H(cal)", 9, line);
-    addfield("sd", 6, line);
-    addfield("H(298)", 9, line);
-    addfield("e*", 7, line);
-    addfield("hat", 7, line);
-    putstr(0, line, 1, mol);
+    putstr(0, fieldline({{" ", 6}, {"T", 5}, {"H(cal)", 9}, {"sd", 6}, {"H(298)", 9}, {"e*", 7}, {"hat", 7}}), 1, mol);
     for (int k = 1; k <= fit.noxcal; ++k) {
         const OxCal& o = fit.oxcal[k];
         if (!o.used) continue;
@@ -339,6 +300,54 @@ std::string summary(const Experiment& x, int k, bool inline_)
 
 }  // namespace
 
+// Each column after its separator: " & " in the LaTeX tables, nothing in the
+// report, whose fields are wide enough apart.
+void propertyfields(const FitEm& e, const std::string& separator, std::string& line)
+{
+    using namespace thermodata;
+    const TdRow& r = e.row;
+    const struct {
+        double value;
+        int decimals, width;
+    } columns[] = {{r[sH], 2, 10},          {e.sdh, 2, 7},         {1000.0 * r[sS], 2, 8}, {r[sV], 3, 8},
+                   {r[sCpa], 4, 8},         {1e5 * r[sCpb], 4, 9}, {r[sCpc], 1, 9},        {r[sCpd], 4, 9},
+                   {1e5 * r[sAlpha0], 2, 7}, {r[sKappa0], 1, 8},   {r[sKappa0p], 2, 7},    {r[sKappa0pp], 4, 8}};
+    for (const auto& c : columns) {
+        line += separator;
+        addreal(c.value, c.decimals, true, c.width, line);
+    }
+}
+
+void landaufields(const TdRow& r, const std::string& separator, std::string& line)
+{
+    using namespace thermodata;
+    for (const auto& [value, decimals] : {std::pair{r[sTc], 0}, {1000.0 * r[sSmax], 2}, {r[sVmax], 4}}) {
+        line += separator;
+        addreal(value, decimals, true, 7, line);
+    }
+}
+
+void orderfields(const TdRow& r, const std::string& separator, std::string& line)
+{
+    using namespace thermodata;
+    const struct {
+        double value;
+        int decimals, width;
+    } columns[] = {{r[sBWdH], 2, 7}, {r[sBWdHv], 4, 7}, {r[sBWW], 2, 7},
+                   {r[sBWWv], 4, 7}, {r[sBWn], 0, 5},   {r[sBWfac], 2, 5}};
+    for (const auto& c : columns) {
+        line += separator;
+        addreal(c.value, c.decimals, true, c.width, line);
+    }
+}
+
+std::string fieldline(std::initializer_list<std::pair<const char*, int>> fields)
+{
+    std::string line;
+    for (const auto& [text, width] : fields) addfield(text, width, line);
+    return line;
+}
+
 void pairbrackets(int e)
 {
     Experiment& x = fit.xp[e];
@@ -369,12 +378,11 @@ void printxpresults(int e)
         title = "*  ";
     putstr(1, title + runio::trim(x.rxntext) + "   (" + runio::trim(x.label) + ")", 2, mol);
 
+    putstr(0,
+           fieldline({{"ln_K", 9}, {"x(CO2)", 11}, {"P(kbar)", 11}, {"", 1}, {"T(C)", 9}, {"", 2}, {"H(low)", 9},
+                      {"H(high)", 8}, {"miss", 6}, {"calc", 7}, {"2sd", 6}, {"summary", 15}}),
+           1, mol);
     std::string line;
-    const char* heads[] = {"ln_K", "x(CO2)", "P(kbar)", "", "T(C)", "", "H(low)", "H(high)", "miss", "calc", "2sd",
-                           "summary"};
-    const int widths[] = {9, 11, 11, 1, 9, 2, 9, 8, 6, 7, 6, 15};
-    for (int k = 0; k < 12; ++k) addfield(heads[k], widths[k], line);
-    putstr(0, line, 1, mol);
 
     int r = 0;
     for (int b = 1; b <= x.nb; ++b) {

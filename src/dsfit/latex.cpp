@@ -113,33 +113,16 @@ void propertyheading()
 {
     putstr(0, "\\scriptsize", 1, mlog);
     putstr(0, "\\begin{tabular}{|l|rr|rr|rrrr|rrrr|r|} \\hline", 1, mlog);
-    std::string line;
-    addfield("", 8, line);
-    addfield("& $\\Delta_{\\rm f}H$ &", 10, line);
-    addfield("$\\sigma(\\Delta_{\\rm f}H)$ &", 7, line);
-    addfield("$S$ &", 8, line);
-    addfield("$V$ &", 8, line);
-    addfield("$C_P$ & & & &", -35, line);
-    addfield("$\\alpha\\, \\kappa$ &", 7, line);
-    addfield(" & & & $\\ell$", -23, line);
-    putstr(0, line + "  \\\\", 1, mlog);
-    line.clear();
-    addfield("", 41, line);
-    addfield("& & & & & a &", 8, line);
-    addfield("b &", 9, line);
-    addfield("c &", 9, line);
-    addfield("d &", 9, line);
-    addfield("$\\alpha_0$ &", 7, line);
-    addfield("$\\kappa_0$ &", 8, line);
-    addfield("$\\kappa_0'$ &", 7, line);
-    addfield("$\\kappa_0''$ &", 8, line);
-    putstr(0, line + "  \\\\ \\hline", 1, mlog);
-}
-
-void and_(double x, int decimals, int width, std::string& line)
-{
-    line += " & ";
-    addreal(x, decimals, true, width, line);
+    putstr(0,
+           fieldline({{"", 8}, {"& $\\Delta_{\\rm f}H$ &", 10}, {"$\\sigma(\\Delta_{\\rm f}H)$ &", 7}, {"$S$ &", 8},
+                      {"$V$ &", 8}, {"$C_P$ & & & &", -35}, {"$\\alpha\\, \\kappa$ &", 7}, {" & & & $\\ell$", -23}}) +
+               "  \\\\",
+           1, mlog);
+    putstr(0,
+           fieldline({{"", 41}, {"& & & & & a &", 8}, {"b &", 9}, {"c &", 9}, {"d &", 9}, {"$\\alpha_0$ &", 7},
+                      {"$\\kappa_0$ &", 8}, {"$\\kappa_0'$ &", 7}, {"$\\kappa_0''$ &", 8}}) +
+               "  \\\\ \\hline",
+           1, mlog);
 }
 
 void propertytable()
@@ -155,18 +138,7 @@ void propertytable()
         const TdRow& r = e.row;
         std::string line;
         addfield(e.name, -8, line);
-        and_(r[sH], 2, 10, line);
-        and_(e.sdh, 2, 7, line);
-        and_(1000.0 * r[sS], 2, 8, line);
-        and_(r[sV], 3, 8, line);
-        and_(r[sCpa], 4, 8, line);
-        and_(1e5 * r[sCpb], 4, 9, line);
-        and_(r[sCpc], 1, 9, line);
-        and_(r[sCpd], 4, 9, line);
-        and_(1e5 * r[sAlpha0], 2, 7, line);
-        and_(r[sKappa0], 1, 8, line);
-        and_(r[sKappa0p], 2, 7, line);
-        and_(r[sKappa0pp], 4, 8, line);
+        propertyfields(e, " & ", line);
         if (r[sSmax] > 0.0)
             line += " &  1";
         else if (r[sBWn] > 0.5)
@@ -203,13 +175,6 @@ void termtable(const char* tabular, const std::string& heading, Has has, Row row
     putstr(1, dashes48, 1, mlog);
 }
 
-std::string fields(std::initializer_list<std::pair<const char*, int>> list)
-{
-    std::string s;
-    for (const auto& [text, width] : list) addfield(text, width, s);
-    return s;
-}
-
 }  // namespace
 
 void latex()
@@ -218,34 +183,29 @@ void latex()
     propertytable();
     termtable(
         "\\begin{tabular}{|l|rrr|} \\hline",
-        fields({{"landau & $Tc$ &", 7}, {"$S_{\\rm max}$ &", 7}, {"$V_{\\rm max}$", 7}}),
+        fieldline({{"landau & $Tc$ &", 7}, {"$S_{\\rm max}$ &", 7}, {"$V_{\\rm max}$", 7}}),
         [](const FitEm& e) { return e.row[sSmax] > 0.0; },
-        [](const TdRow& r, std::string& line) {
-            and_(r[sTc], 0, 7, line);
-            and_(1000.0 * r[sSmax], 2, 7, line);
-            and_(r[sVmax], 4, 7, line);
-        });
+        [](const TdRow& r, std::string& line) { landaufields(r, " & ", line); });
     termtable(
         "\\begin{tabular}{|l|rrrrrr|} \\hline",
-        fields({{"sf & $\\Delta H$ &", 7}, {"$\\Delta V$ &", 7}, {"$W$ &", 7}, {"$W_V$ &", 7}, {"$n$ &", 5},
-                {"fac", 5}}),
+        fieldline({{"sf & $\\Delta H$ &", 7}, {"$\\Delta V$ &", 7}, {"$W$ &", 7}, {"$W_V$ &", 7}, {"$n$ &", 5},
+                   {"fac", 5}}),
         [](const FitEm& e) { return e.row[sBWn] > 0.5; },
+        [](const TdRow& r, std::string& line) { orderfields(r, " & ", line); });
+    termtable(
+        "\\begin{tabular}{|l|r|} \\hline", fieldline({{"melt & $d\\kappa_0/dT$", 7}}),
+        [](const FitEm& e) { return isliquid(e.name); },
         [](const TdRow& r, std::string& line) {
-            and_(r[sBWdH], 2, 7, line);
-            and_(r[sBWdHv], 4, 7, line);
-            and_(r[sBWW], 2, 7, line);
-            and_(r[sBWWv], 4, 7, line);
-            and_(r[sBWn], 0, 5, line);
-            and_(r[sBWfac], 2, 5, line);
+            line += " & ";
+            addreal(r[sDkappadT], 5, true, 10, line);
         });
     termtable(
-        "\\begin{tabular}{|l|r|} \\hline", fields({{"melt & $d\\kappa_0/dT$", 7}}),
-        [](const FitEm& e) { return isliquid(e.name); },
-        [](const TdRow& r, std::string& line) { and_(r[sDkappadT], 5, 10, line); });
-    termtable(
-        "\\begin{tabular}{|l|r|} \\hline", fields({{"aq & $C_{P,\\rm aq}$", 7}}),
+        "\\begin{tabular}{|l|r|} \\hline", fieldline({{"aq & $C_{P,\\rm aq}$", 7}}),
         [](const FitEm& e) { return e.row[sAq] > 0.0; },
-        [](const TdRow& r, std::string& line) { and_(r[sAq], 4, 8, line); });
+        [](const TdRow& r, std::string& line) {
+            line += " & ";
+            addreal(r[sAq], 4, true, 8, line);
+        });
 }
 
 }  // namespace dsfit

@@ -117,6 +117,42 @@ double dependentactivity(const Experiment& x, int k, const Bracket& br)
     runio::bomb("calca", "messed up make a", 0);
 }
 
+// Newton's method on the bracket's T (K) or P (kbar) for the reaction at
+// equilibrium, at most 13 steps within a range; the value that stands for
+// no solution when it does not converge. The bracket is left as it was.
+struct NewtonLimits {
+    double tolerance, low, high, failed;
+};
+
+double equilibrium(int e, int b, double Bracket::*v, const NewtonLimits& lim, double& dgdp, double& dgdt)
+{
+    Bracket& br = fit.xp[e].br[b];
+    const double start = br.*v;
+    double x = start, g;
+    bool converged = false;
+    for (int count = 1;; ++count) {
+        br.*v = x;
+        rxndg(e, b, dgdp, dgdt, g);
+        const double d = v == &Bracket::t ? dgdt : dgdp;
+        const double step = d != 0.0 ? -g / d : 0.0;
+        x += step;
+        if (std::fabs(step) < lim.tolerance) {
+            converged = true;
+            break;
+        }
+        if (count > 12 || x < lim.low || x > lim.high) break;
+    }
+    if (converged) {
+        br.*v = x;
+        rxndg(e, b, dgdp, dgdt, g);
+    } else {
+        x = lim.failed;
+        dgdp = dgdt = 0.0;
+    }
+    br.*v = start;
+    return x;
+}
+
 }  // namespace
 
 int samebracket(int e, int b, int e2)
@@ -227,58 +263,12 @@ void xpcalca(int e, int b)
 
 double xpcalct(int e, int b, double& dgdp, double& dgdt)
 {
-    Bracket& br = fit.xp[e].br[b];
-    const double t0 = br.t;
-    double t = t0, g;
-    bool converged = false;
-    for (int count = 1;; ++count) {
-        br.t = t;
-        rxndg(e, b, dgdp, dgdt, g);
-        const double step = dgdt != 0.0 ? -g / dgdt : 0.0;
-        t += step;
-        if (std::fabs(step) < 0.01) {
-            converged = true;
-            break;
-        }
-        if (count > 12 || t < 300.0 || t > 3000.0) break;
-    }
-    if (converged) {
-        br.t = t;
-        rxndg(e, b, dgdp, dgdt, g);
-    } else {
-        t = 150.0;
-        dgdp = dgdt = 0.0;
-    }
-    br.t = t0;
-    return t;
+    return equilibrium(e, b, &Bracket::t, {0.01, 300.0, 3000.0, 150.0}, dgdp, dgdt);
 }
 
 double xpcalcp(int e, int b, double& dgdp, double& dgdt)
 {
-    Bracket& br = fit.xp[e].br[b];
-    const double p0 = br.p;
-    double p = p0, g;
-    bool converged = false;
-    for (int count = 1;; ++count) {
-        br.p = p;
-        rxndg(e, b, dgdp, dgdt, g);
-        const double step = dgdp != 0.0 ? -g / dgdp : 0.0;
-        p += step;
-        if (std::fabs(step) < 0.001) {
-            converged = true;
-            break;
-        }
-        if (count > 12 || p < 0.01 || p > 1500.0) break;
-    }
-    if (converged) {
-        br.p = p;
-        rxndg(e, b, dgdp, dgdt, g);
-    } else {
-        p = 0.005;
-        dgdp = dgdt = 0.0;
-    }
-    br.p = p0;
-    return p;
+    return equilibrium(e, b, &Bracket::p, {0.001, 0.01, 1500.0, 0.005}, dgdp, dgdt);
 }
 
 }  // namespace dsfit

@@ -162,15 +162,6 @@ TEST(FitReport, ExampleWithSolutionPhasesEndToEnd)
     EXPECT_EQ(countof(hidden.file("ds-oex.txt"), "NOT USED"), 0);
 }
 
-// The lines of a text.
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
 TEST(FitReport, RefinedDatasetCsvAndEndMemberFile)
 {
     // A suffix that begins with 6 names a dataset of the newer generation.
@@ -187,7 +178,7 @@ TEST(FitReport, RefinedDatasetCsvAndEndMemberFile)
     // the dataset: heading, four lines per end-member with the fitted H and
     // its ordering term, the check value, the covariance and the title
     const std::string& ds = r.file("pm-ds6fit.txt");
-    const auto dl = lines(ds);
+    const auto dl = fittest::lines(ds);
     ASSERT_GT(dl.size(), 34u);
     EXPECT_EQ(dl[0], "   7    don't fiddle with the numbers: you'll BREAK the dataset...");
     EXPECT_EQ(dl[1], "  ");
@@ -227,7 +218,7 @@ TEST(FitReport, RefinedDatasetCsvAndEndMemberFile)
     EXPECT_NEAR(std::stod(dl.back().substr(dl.back().size() - 7)), sigfit, 1e-9);
 
     // the csv table of the same data
-    const auto cl = lines(r.file("ds-6fit.csv"));
+    const auto cl = fittest::lines(r.file("ds-6fit.csv"));
     ASSERT_EQ(cl.size(), 10u);
     EXPECT_EQ(cl[0].substr(0, 102), "   names,   nd,  coeff,            H,          S,         V,         cpa,             cpb,"
                                    "        cpc,");

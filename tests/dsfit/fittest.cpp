@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 #include "app/app.h"
@@ -107,6 +108,14 @@ std::string logof(const std::function<void()>& body)
     chans.file[chlog] = nullptr;
     chans.chanset &= ~mlog;
     return pmtest::readfile("captured.txt");
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
 }
 
 std::string emfile(const std::string& records) { return "5\nheading\n" + records + "*\n"; }

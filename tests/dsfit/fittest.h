@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "harness/harness.h"
 
@@ -34,6 +35,9 @@ struct FitDir {
 
 // What the body wrote to the log.
 std::string logof(const std::function<void()>& body);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines(const std::string& text);
 
 // The end-member file with one record in place of the example's four.
 std::string emfile(const std::string& records);

@@ -41,14 +41,6 @@ void plainendmembers(int n)
     }
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> v;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) v.push_back(l);
-    return v;
-}
-
 TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
 {
     FitDir dir;
@@ -62,7 +54,7 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     runio::run.datetext = "noon";
     writeds();
     EXPECT_EQ(runio::files.filename, "pm-ds6t.txt");
-    const auto l = lines(pmtest::readfile("pm-ds6t.txt"));
+    const auto l = fittest::lines(pmtest::readfile("pm-ds6t.txt"));
     ASSERT_EQ(l.size(), 3u + 4 * 70 + 1 + 41 + 2);
     EXPECT_EQ(l[3], "      e1   0  1   1.0000 10   2.0000  0");
     EXPECT_EQ(l[4], "             0.00   0.00000   0.0000");
