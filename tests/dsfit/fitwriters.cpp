@@ -52,6 +52,10 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     lsq.xxat(1, 4) = 3086.4;     // 12345.6 in 12
     runio::files.scriptsuffix = "6t";
     runio::run.datetext = "noon";
+    fit.tda[70].name = "e70andmore";
+    EXPECT_EQ(fittest::logof(writeds), "\nwriting data to \"pm-ds6t.txt\"\nthe name e70andmore is longer than 8 "
+                                       "characters: a dataset reader will not read it back\n");
+    fit.tda[70].name = "e70";
     writeds();
     EXPECT_EQ(runio::files.filename, "pm-ds6t.txt");
     const auto l = fittest::lines(pmtest::readfile("pm-ds6t.txt"));
