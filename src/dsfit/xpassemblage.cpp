@@ -121,8 +121,9 @@ Pairing pairing(const Experiment& x, int b, int kind)
     return pr;
 }
 
-// A bracket on the left of a T column when its side, as the file gives it
-// and as the orientation turns it, is the low-T side.
+// The left of the two T columns holds the brackets that bound the reaction
+// enthalpy sum from below: those of the file's code 0, or of code 1 when the
+// experiment's sides were found the other way round.
 bool leftcolumn(const Experiment& x, const Bracket& br) { return br.sense == x.orientation; }
 
 // One line of the table: the bracket (and its partner), the calculated P or
