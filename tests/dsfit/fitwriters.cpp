@@ -50,6 +50,15 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     lsq.xxat(1, 2) = 0.0625;     // 0.25 in 7 columns
     lsq.xxat(1, 3) = -0.125;     // -0.5 in 8
     lsq.xxat(1, 4) = 3086.4;     // 12345.6 in 12
+    // the ordering and aqueous groups that end a record's fourth line
+    thermodata::TdRow& bw = fit.tda[2].row;
+    bw[thermodata::sBWdH] = 14.2;
+    bw[thermodata::sBWdHv] = 0.42;
+    bw[thermodata::sBWW] = 13.1;
+    bw[thermodata::sBWWv] = 0.4;
+    bw[thermodata::sBWn] = 3.0;
+    bw[thermodata::sBWfac] = 0.9;
+    fit.tda[3].name = "e3+";
     runio::files.scriptsuffix = "6t";
     runio::run.datetext = "noon";
     fit.tda[70].name = "e70andmore";
@@ -63,6 +72,8 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     EXPECT_EQ(l[3], "      e1   0  1   1.0000 10   2.0000  0");
     EXPECT_EQ(l[4], "             0.00   0.00000   0.0000");
     EXPECT_EQ(l[6], "         0.0000000     0.00     0.00    0.00000    0");
+    EXPECT_EQ(l[10], "         0.0000000     0.00     0.00    0.00000    2  14.20 0.4200  13.10 0.4000     3   0.90");
+    EXPECT_EQ(l[14], "         0.0000000     0.00     0.00    0.00000   -1  0.0000");
     // the check value, then entries until a line holds more than 120
     // characters: 29 for the first four, then 46 of " 0"
     std::string first = "  0.0000 0 0.2500 -0.5000  12345.6000";
