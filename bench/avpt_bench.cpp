@@ -11,11 +11,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/app.h"
+#include "benchfiles.h"
 #include "calcwindows/calcwindows.h"
 #include "emcalcs/emcalcs.h"
 #include "runio/runio.h"
@@ -26,31 +25,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writefile(const std::string& name, const std::string& text)
-{
-    std::ofstream out(name, std::ios::binary);
-    out << text;
-}
+using benchfiles::slurp;
+using benchfiles::writefile;
 
 void setup()
 {
     static bool done = false;
     if (done) return;
     done = true;
-    const fs::path dir = fs::temp_directory_path() / ("pmavptbench-" + std::to_string(getpid()));
-    fs::create_directories(dir);
     const std::string ax = slurp(fs::path(PM_EXAMPLES) / "pm-axex.txt");
     const std::size_t from = ax.find("% ---------------------------------------------------------------- garnet");
     const std::size_t to = ax.find("% ---------------------------------------------------------------- feldspar");
-    fs::current_path(dir);
+    benchfiles::intoscratch("pmavptbench-");
     writefile("pm-ds6ex.txt", slurp(fs::path(PM_EXAMPLES) / "pm-ds6ex.txt"));
     writefile("pm-axbench.txt", ax.substr(from, to - from) + "an 0.5\nky\nq\nsill\n");
     writefile("pm-t.txt", "axfile axbench\nwith g an ky q sill\ndiagramPT 4 12 400 1000\nptforaxe 8 650\n"

@@ -31,12 +31,26 @@ struct Printing {
 };
 extern Printing printing;
 
-// The counters of the Gibbs energy minimisation report, cleared by the
-// mode-1 driver before the enumeration.
+// The bookkeeping of the Gibbs energy minimisation, cleared by the mode-1
+// driver before the enumeration: the counters, the marks of the current
+// assemblage at each grid point, and at a single-point grid every accepted
+// equilibrium with its modes and the system's G (kJ).
+constexpr int maxstored = 200;   // equilibria kept at a single-point grid
+struct StoredEquil {
+    int number = 0;                // the assemblage's "#"
+    numerics::PhaseFlags flags{};
+    int nmodes = 0;                // phases of the assemblage in use, with their modes of row 1
+    runio::Arr<int, numerics::maxassemblage + 1> phase{};
+    runio::Arr<double, numerics::maxassemblage + 1> mode{};
+    double g = 0.0;
+};
+// An assemblage is numbered by the count of calculated assemblages
+// (phasediagram::solveglobals.equilcount), the "#" of the listing.
 struct DogminCounts {
-    int nassemblage = 0;   // assemblages of the enumeration so far (the report's "#")
     int nsolved = 0;       // solved calculations
     int nstored = 0;       // equilibria kept at a single-point grid
+    std::string marks;     // two characters per grid point, the first the point's mark
+    runio::Vec<StoredEquil> stored;   // 1..nstored
 };
 extern DogminCounts dogmincounts;
 
@@ -51,6 +65,7 @@ void domontecarlo(SolveState& s);
 void fractbulk(SolveState& s);
 void printfractresults(SolveState& s);
 void accumulatemc(SolveState& s, int item, int points, bool& keep);
+void endmontecarlo(SolveState& s);
 void dogmin(SolveState& s, bool success, bool keep);
 void printstep(SolveState& s);
 void progresscount(SolveState& s);

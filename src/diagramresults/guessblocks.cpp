@@ -212,12 +212,14 @@ void printbatchbulk(SolveState&)
     const numerics::ResultRec& res = numerics::result;
     const numerics::Unknowns& x = numerics::unk;
     const thermodata::Components& cs = thermodata::comps;
-    // Only modes solved with the mass balance give the bulk of a step.
-    if (!runio::scriptflags.modesinnle) return;
+    // The modes of the step: the mode unknowns, or those found by mass
+    // balance after the solve (none when the bulk lies outside the phases).
+    const bool unknowns = runio::scriptflags.modesinnle;
+    if (!unknowns && res.nmodevec < 1) return;
     int count = 0;
     for (int i = 1; i <= res.nphases; ++i)
         if (res.ph[i].show) ++count;
-    if (count != x.nmodes) {
+    if (unknowns && count != x.nmodes) {
         const int used = count < x.nmodes ? count : x.nmodes;
         putstr(0,
                "nxp = " + runio::inttext(x.nmodes) + ", npleft = " + runio::inttext(count) +
@@ -232,7 +234,7 @@ void printbatchbulk(SolveState&)
     for (int i = 1; i <= res.nphases; ++i) {
         const numerics::ResPhase& e = res.ph[i];
         if (!e.show) continue;
-        const double mode = x.nlex[x.nvar + ++m];
+        const double mode = unknowns ? x.nlex[x.nvar + ++m] : e.mode[1];
         double atoms = 0.0;
         for (int c = 1; c <= res.ncomps; ++c) atoms += cs.compatoms[c] * e.comp[c];
         if (atoms == 0.0) continue;
@@ -267,7 +269,8 @@ void ptxyzrow(int k)
 void guessadvice()
 {
     const axmodels::Phases& p = axmodels::ph;
-    if (p.nss == 0) return;
+    // The minimisation's report gives its own advice, once.
+    if (p.nss == 0 || runio::scriptflags.dogminon) return;
     for (int k = 1; k <= p.nss; ++k)
         if (p.prec1[k].scriptguess) return;
     runio::formattext({"your calculation relied on the starting guesses for the phases provided in the axfile. "

@@ -208,7 +208,9 @@ void printstep(SolveState& s)
             if (!s.phases[k] && !pc.isexcess[k]) others += (others.empty() ? "" : ",") + phasename(k);
         if (!others.empty()) line += "or [" + others + "] ";
     }
-    if (sf.dogminon) line += " #" + runio::inttext(dogmincounts.nassemblage + (sf.dogminlevel == 2 ? 1 : 0));
+    // At output level 2 the step comes before the assemblage is counted.
+    if (sf.dogminon)
+        line += " #" + runio::inttext(phasediagram::solveglobals.equilcount + (sf.dogminlevel == 2 ? 1 : 0));
     putstr(0, line, 1, mask);
 
     if (numerics::red.rankdeficit > 0 && sf.debuglevel > 1)

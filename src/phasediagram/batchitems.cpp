@@ -193,7 +193,10 @@ void dobatch(SolveState& s, int item)
     runio::ScriptSet& ss = runio::scriptset;
     w.calcvariable = bt.batchrec[1].solvet ? 1 : 0;
     if (item == 1) {
+        // Below a variance of 3 the modes of item 1 come from the mass balance
+        // after the solve: a later item, solved with its modes, leaves them off.
         sf.modesinnle = bt.batchrec[1].variance > 2;
+        sf.modesafternle = !sf.modesinnle;
         sf.pseudosection = !sf.modesinnle;
         ss.printbulkinfosw = 0;
         ss.printxyz = s.printxyzkept ? 0 : 1;

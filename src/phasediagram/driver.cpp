@@ -29,25 +29,6 @@ using runio::putstr;
 // Kinds of fluid the phase choice leaves (see whichphases).
 constexpr int fluidseveral = 1, fluidh2oco2 = 5, fluidaq = 8, fluidaqco2 = 9;
 
-// Features of phase-diagram runs that this build does not carry out: a
-// script or reply that asks for one stops the run before any calculation.
-void refusenotbuilt()
-{
-    const runio::ScriptSet& ss = runio::scriptset;
-    const runio::ScriptFlags& sf = runio::scriptflags;
-    auto refuse = [](const std::string& what) { runio::bomb("setup", what + " not available yet", 0); };
-    if (given(ss.mc)) refuse("Monte Carlo runs (\"mc\") are");
-    if (given(ss.fract)) refuse("fractionation (\"fract\") is");
-    if (sf.dogminon) refuse("Gibbs energy minimisation (\"dogmin\") is");
-    if (given(ss.calcmu)) refuse("chemical potentials of the components (\"calcmu\") are");
-    if (ss.setmu != 1) refuse("set chemical potentials (\"setmu\", whose results need \"calcmu\") are");
-    if (given(ss.calcmuo)) refuse("mu(O) of the results (\"calcmuo\") is");
-    if (given(ss.calcah2o)) refuse("a(H2O) of the results (\"calcah2o\") is");
-    if (given(ss.fifi)) refuse("the fluid of the results (\"fifi\") is");
-    if (given(ss.convliq)) refuse("the conversion of melt compositions (\"convliq\") is");
-    if (given(ss.batchsw) && sf.debuglevel == 0) refuse("batch runs at debug level 0 are");
-}
-
 void setdebuglevel()
 {
     int& level = runio::scriptflags.debuglevel;
@@ -248,8 +229,6 @@ void projectionswitches()
                1, msl);
         ss.projection = 1;
     }
-    if (given(ss.projection))
-        runio::bomb("setup", "projection onto a compatibility diagram (\"projection\") is not available yet", 0);
 }
 
 }  // namespace
@@ -390,7 +369,6 @@ void nlecalcs()
 
     thermodata::readds(1);
     script::readscripts();
-    refusenotbuilt();
     axmodels::setupphases();
     setdebuglevel();
     whichphases();
@@ -462,6 +440,7 @@ void nlecalcs()
     }
     if (given(ss.seta) || given(ss.setlna) || given(ss.setloga)) calcwindows::setupactivityranges();
     projectionswitches();
+    if (given(ss.projection)) readprojplane();
     numerics::BulkSetup& bs = numerics::bulks;
     if (!sf.pseudosection) {
         bs.nbulk = 0;

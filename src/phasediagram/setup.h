@@ -1,10 +1,11 @@
 // The set-up readers of a phase-diagram calculation (mode 1): which phases
 // take part and which are in excess, the fluid of the run, the variance and
 // the free components, the held modes, x(CO2) values and compositional
-// variables with their value lists, and the bulk composition of a
-// pseudosection.  They fill the records of numerics/calcsetup.h, the phase
-// records and the windows once per pass, in the order the mode-1 driver
-// calls them.
+// variables with their value lists, the bulk composition of a
+// pseudosection, and the projection plane of a compatibility diagram.  They
+// fill the records of numerics/calcsetup.h (the projection plane its own
+// record below, which the result printing reads), the phase records and the
+// windows once per pass, in the order the mode-1 driver calls them.
 #pragma once
 
 #include <string>
@@ -46,5 +47,21 @@ std::string bulkoxname(int j);
 int freecomponent(int j);
 // Position of a component in compname, 0 when the system has none of that name.
 int componentnamed(const std::string& name);
+
+// ---------------------------------------------------------------- projection plane
+constexpr int maxapex = 8;   // apices of a projection plane, the pure phases in excess included
+// The apices of the compatibility diagram: their names and amounts of the
+// free components (entries 1..nfreeox in the order of the free
+// components); the pure phases in excess follow the plane's own apices as
+// the last nprojexcess entries.  nprojcomp is 0 when there is no plane.
+struct ProjPlane {
+    int nprojcomp = 0;
+    int nprojexcess = 0;
+    bool fromscript = false;
+    runio::Arr<std::string, maxapex + 1> projapexname{};
+    runio::Arr<runio::Arr<double, thermodata::maxcomp + 1>, maxapex + 1> projapex{};
+};
+extern ProjPlane projplane;
+void readprojplane();
 
 }  // namespace phasediagram

@@ -139,11 +139,12 @@ void pointsteps(SolveState& s)
     if (s.success) ++s.successes;
     const int item = numerics::progress.batchitem;
     const bool batch = given(ss.batchsw);
+    // A point is accumulated once, with "mcdebug" and at debug level 0 alike.
     if (batch && given(ss.mcdebug)) out.accumulatemc(s, item, s.points, s.mckeep);
     if (sf.dogminon) {
         out.dogmin(s, s.success, s.keep);
     } else if (batch && sf.debuglevel == 0) {
-        out.accumulatemc(s, item, s.points, s.mckeep);
+        if (!given(ss.mcdebug)) out.accumulatemc(s, item, s.points, s.mckeep);
     } else if (!s.success) {
         out.progresscount(s);
     } else {
@@ -260,6 +261,7 @@ void solve(const numerics::PhaseFlags& phases)
     s.phases = phases;
     s.modefactor = 1.0;
     pr.mcon = false;
+    g.mcwanted = g.mcsuccesses = 0;
     g.fracton = given(ss.fract);
     if (given(ss.batchsw)) setupbatch(s);
     if (g.fracton) out.setupfract(s);
@@ -280,14 +282,18 @@ void solve(const numerics::PhaseFlags& phases)
         }
         pr.batchitem = 0;
         batchitemloop(s);
+        // No target of successes (0) leaves the count of passes to decide; the
+        // fractionation counts its passes past 9999 too.
         if (pr.mcon) {
-            if (iteration >= runio::mcs.mcit || g.mcsuccesses == g.mcwanted) break;
+            if (iteration >= runio::mcs.mcit || (g.mcwanted > 0 && g.mcsuccesses == g.mcwanted)) break;
         } else if (!g.fracton) {
             break;
-        } else if (s.iterlow > runio::mcs.fractset.nsteps || s.fractstop || (pr.batchitem < 2 && !s.success)) {
+        } else if (iteration > runio::mcs.fractset.nsteps || s.fractstop || (pr.batchitem < 2 && !s.success)) {
             break;
         }
     }
+    const bool accumulated = given(ss.batchsw) && (sf.debuglevel == 0 || given(ss.mcdebug)) && !sf.dogminon;
+    if (pr.mcon || accumulated) out.endmontecarlo(s);
     if (!pr.mcon && !g.fracton) out.guessadvice();
     if (g.mcwanted > 0 && g.mcsuccesses == g.mcwanted)
         runio::screenwrite("\n" + runio::inttext(g.mcsuccesses) + " successes in " +

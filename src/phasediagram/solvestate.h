@@ -92,6 +92,9 @@ struct ResultRoutines {
     void (*accumulatemc)(SolveState&, int item, int points, bool& keep) = [](SolveState&, int, int, bool&) {
         resultsnotinstalled();
     };
+    // After the passes of a Monte Carlo run or of an accumulating batch run:
+    // the results list closed and the perturbed parameters put back.
+    void (*endmontecarlo)(SolveState&) = [](SolveState&) { resultsnotinstalled(); };
     // Gibbs energy minimisation bookkeeping of one point, and its report
     // after the enumeration (with the counters the driver clears before it).
     void (*dogmin)(SolveState&, bool success, bool keep) = [](SolveState&, bool, bool) { resultsnotinstalled(); };

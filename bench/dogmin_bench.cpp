@@ -1,0 +1,93 @@
+// Cost of a Gibbs energy minimisation at one P-T point (8 kbar, 700 C) over
+// twelve phases of the example files: olivine, orthopyroxene and garnet
+// (the example a-x file's models) with nine pure phases (q, ky, and, sill,
+// coe, crst, sp, cor, per), for the example pseudosection's bulk in
+// CaO-FeO-MgO-Al2O3-SiO2. Every subset of four and of five phases is tried
+// (trivariant and divariant assemblages); one whole mode-1 pass, from
+// reading the inputs to the report, nothing written.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/app.h"
+#include "diagramresults/diagramresults.h"
+#include "phasediagram/phasediagram.h"
+#include "runio/runio.h"
+#include "runio/scriptset.h"
+#include "script/script.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Subsets of 12 phases tried: C(12, 4) + C(12, 5), the rank of the
+// composition matrix being 5.
+constexpr int subsets = 495 + 792;
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writefile(const std::string& name, const std::string& text)
+{
+    std::ofstream out(name, std::ios::binary);
+    out << text;
+}
+
+void setup()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    const fs::path dir = fs::temp_directory_path() / ("pmdogminbench-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    writefile("pm-ds6ex.txt", slurp(fs::path(PM_EXAMPLES) / "pm-ds6ex.txt"));
+    writefile("pm-axex.txt", slurp(fs::path(PM_EXAMPLES) / "pm-axex.txt") + "coe\ncrst\nsp\ncor\nper\n");
+    writefile("pm-t.txt", "axfile axex\nwith ol opx g q ky and sillim coe crst sp cor per\ninexcess none\n"
+                          "pseudosection\ndogmin 0\nmaxvar 3\ndiagramPT 2 14 400 900\ncalcP 8\ncalcT 700\n"
+                          "bulk SiO2 Al2O3 CaO MgO FeO\nbulk 55 12 2 16 15\nautoexit\n*\n");
+    runio::makestarttables();
+    app::setupstore();
+    runio::chans.chanset = std::getenv("DOGMINDEBUG") != nullptr ? runio::mscreen : 0;
+    runio::run.calcmode = 1;
+    runio::run.runno = 1;
+    runio::prefs.prefsdssuffix = "6ex";
+    runio::prefs.prefsscriptsuffix = "t";
+    runio::prefs.bombautoexit = true;
+    runio::prefs.wrapscreen = false;
+    runio::files.scriptsuffix = "t";
+    diagramresults::install();
+}
+
+void BM_dogminonepoint(benchmark::State& state)
+{
+    setup();
+    for (auto _ : state) {
+        runio::closeread(runio::files.infile);
+        runio::files.scriptopen = false;
+        script::initscripts();
+        phasediagram::nlecalcs();
+        benchmark::DoNotOptimize(diagramresults::dogmincounts.nsolved);
+    }
+    const double passes = static_cast<double>(state.iterations());
+    state.counters["subsets/s"] = benchmark::Counter(subsets * passes, benchmark::Counter::kIsRate);
+    state.counters["calculated"] = phasediagram::solveglobals.equilcount;
+    state.counters["solved"] = diagramresults::dogmincounts.nsolved;
+    if (diagramresults::dogmincounts.nstored == 0) state.SkipWithError("no equilibrium was accepted");
+}
+BENCHMARK(BM_dogminonepoint)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
