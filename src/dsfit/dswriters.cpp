@@ -268,7 +268,7 @@ void writeemfile()
         s += "\n  ";
         for (int k = 1; k <= e.nel; ++k) s += num(e.elcode[k], 2) + exact(e.elamount[k], 8, 2) + "   ";
         s += "  0" + num(e.code, 4) + num(e.atoms, 4) + "\n";
-        if (e.sdhread > freesd)
+        if (e.sdhread >= freesd)
             s += exact(r[sH], 10, 2) + "     100";
         else
             s += exact(e.hread, 10, 2) + exact(e.sdhread, 8, 2);

@@ -191,6 +191,13 @@ void readgroup(int e, const Words& names, int n)
             for (int i = 1; i <= xk.nact && c == 0; ++i)
                 if (xk.act[i].name == words[j]) c = i;
             if (c == 0) bomb("readrc", "not recognised \"" + words[j] + "\" 1", 0);
+            // The fit refines the enthalpies of the end-member file: a made
+            // end-member in a reaction has none of its own, and would drop out
+            // of the reaction's enthalpy and of its row.
+            if (xk.act[c].em == 0)
+                bomb("readxy", words[j] + " in the reaction of " + experimentname(ek) +
+                                   " is not in the end-member file: a reaction may only name end-members of that file",
+                     0);
             xk.col[j] = c;
             xk.em[j] = xk.act[c].em;
         }

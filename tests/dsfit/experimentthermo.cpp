@@ -273,14 +273,17 @@ TEST(ExperimentAssemblage, SolvedByTheEquilibriumSolver)
 
 TEST(ExperimentAssemblage, ABracketListFilledToItsCapacity)
 {
+    // Pairs at one P, then two lone brackets of one side: the last bracket of
+    // a full list has no bracket behind it and solves T, as any last one does.
     auto files = fittest::fullexample();
     std::string brackets;
-    for (int k = 0; k < maxnb / 2; ++k) {
+    for (int k = 0; k < maxnb / 2 - 1; ++k) {
         char line[80];
         const double p = 24.0 + 0.04 * k;
         std::snprintf(line, sizeof line, "  1  %.2f   700  0\n  0  %.2f   900  0\n", p, p);
         brackets += line;
     }
+    brackets += "  1  29.50   750  0\n  1  30.00   750  0\n";
     std::string& xp = files["ds-xpex.txt"];
     const std::size_t from = xp.find("  0  24.0   700  0\n");
     xp = xp.substr(0, from) + brackets + xp.substr(xp.find("-1\n", from));
@@ -291,8 +294,14 @@ TEST(ExperimentAssemblage, ABracketListFilledToItsCapacity)
     pairbrackets(3);
     calcass(3, 2, false);
     const Experiment& x = fit.xp[3];
-    EXPECT_NEAR(rxndg0(3, x.br[maxnb - 1].p, x.br[maxnb - 1].calct, 0.0), 0.0, 1e-6);
-    EXPECT_EQ(x.br[maxnb].calct, 273.15);
+    EXPECT_NEAR(rxndg0(3, x.br[maxnb - 3].p, x.br[maxnb - 3].calct, 0.0), 0.0, 1e-6);
+    EXPECT_EQ(x.br[maxnb - 2].calct, 273.15);
+    for (int b : {maxnb - 1, maxnb}) {
+        const Bracket& br = x.br[b];
+        EXPECT_EQ(br.calcp, br.p) << b;
+        EXPECT_GT(br.calct, br.t) << b;   // coesite needs more than 30 kbar at 750 C
+        EXPECT_NEAR(rxndg0(3, br.p, br.calct, 0.0), 0.0, 1e-6) << b;
+    }
     for (int b = 1; b <= maxnb; ++b) xpcalca(3, b);
 }
 

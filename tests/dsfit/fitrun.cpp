@@ -245,6 +245,13 @@ TEST(FitRun, FatalErrorsOfTheReaders)
         EXPECT_EQ(r.status, 1) << c.bombed;
         EXPECT_EQ(bombed(r), c.bombed) << c.to;
     }
+
+    // The made end-member fm of orthopyroxene has no enthalpy of its own to
+    // refine, so it cannot stand in a reaction.
+    auto files = fittest::fullexample();
+    files["ds-xpex.txt"] = replaced(files["ds-xpex.txt"], "  fa q fs\n  -1 -1 1\n", "  fo fs q fm\n  -1 -1 1 1\n");
+    EXPECT_EQ(bombed(runpm(files, "1\n")), "readxy : fm in the reaction of experiment 6 is not in the end-member file: "
+                                             "a reaction may only name end-members of that file");
 }
 
 TEST(FitRun, FatalErrorsOfWholeFiles)

@@ -109,6 +109,22 @@ TEST(FitWriters, LabelsOfTheEndMemberFile)
     EXPECT_EQ(cleanlabel(" {open"), "open");
     EXPECT_EQ(cleanlabel("   % H (kJ), sd(H), kind"), "H (kJ), sd(H), kind");
     EXPECT_EQ(cleanlabel("   H (kJ), sd(H)  "), "H (kJ), sd(H)");
+
+    // An sd(H) of 99 leaves H free in the fit, so the file carries the
+    // refined H for the next fit to start from; calorimetry stays as read.
+    FitDir dir;
+    plainendmembers(2);
+    fit.tda[1].hread = -900.0;
+    fit.tda[1].sdhread = 99.0;
+    fit.tda[1].row[sH] = -905.5;
+    fit.tda[2].hread = -800.0;
+    fit.tda[2].sdhread = 0.5;
+    fit.tda[2].row[sH] = -801.0;
+    fitopts.emsuffix = "t";
+    writeemfile();
+    const std::string em = pmtest::readfile("ds-emt-i.txt");
+    EXPECT_NE(em.find("\n   -905.50     100   1" + std::string(28, ' ') + "% \n"), std::string::npos) << em;
+    EXPECT_NE(em.find("\n   -800.00    0.50   1" + std::string(28, ' ') + "% \n"), std::string::npos) << em;
 }
 
 FitEm& withelements(int i, const std::string& name, const std::vector<std::pair<int, double>>& elements)
