@@ -162,7 +162,7 @@ void tableheading(int n, int width)
     putstr(0, line, 1, msol);
 
     line.clear();
-    const char* labels[] = {"T\xA1" "C", "P(kbar)", "x(CO2)"};
+    const std::string labels[] = {"T" + degc, "P(kbar)", "x(CO2)"};
     addfield(w.othervariable <= 2 ? labels[w.othervariable] : logname(), -6, line);
     for (int j = 1; j <= n; ++j) {
         if (!shown(j, n)) continue;
