@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A short fuzzing run of every reader, as CI makes it: a fixed number of
 # executions from the seed corpora with a fixed seed, so that a reader fault
-# brought back by a change shows at once. The four readers run side by side.
+# brought back by a change shows at once. The readers run side by side.
 # Usage: fuzz/shortrun.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build="$1"
@@ -9,7 +9,7 @@ runs="${2:-20000}"
 here="$(cd "$(dirname "$0")" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-readers="readprefs readscripts readds setupphases"
+readers="readprefs readscripts readds setupphases readdsprefs readth readrc"
 for reader in $readers; do
   mkdir -p "$work/$reader/corpus"
   cp "$here/seeds/$reader/"* "$work/$reader/corpus/"

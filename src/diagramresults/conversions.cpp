@@ -194,15 +194,18 @@ void fificalc(const numerics::PhaseFlags& phases, double& x1, double& x2, double
 {
     const axmodels::Phases& ph = axmodels::ph;
     const thermodata::Components& cs = thermodata::comps;
-    const numerics::Unknowns& u = numerics::unk;
+    const numerics::ResultRec& res = numerics::result;
     const int ih2o = compposition("H2O"), ico2 = compposition("CO2");
     runio::Arr<double, thermodata::maxcomp + 1> s{};
     numerics::CompVector comp{};
     x1 = x2 = 0.0;
-    int m = 0;
-    auto nextmode = [&]() {
-        if (++m > u.nmodes) runio::bomb("fificalc", "more phases than modes", 1);
-        return u.nlex[u.nvar + m];
+    // The modes of row 1 of the result, whether solved with the phase
+    // variables or worked out after the solve: its entries follow the
+    // assemblage's solution phases, then its pure phases.
+    int entry = 0;
+    auto next = [&]() -> const numerics::ResPhase& {
+        if (++entry > res.nphases) runio::bomb("fificalc", "more phases than the result holds", 1);
+        return res.ph[entry];
     };
     auto add = [&](double mode) {
         double total = 0.0;
@@ -212,22 +215,24 @@ void fificalc(const numerics::PhaseFlags& phases, double& x1, double& x2, double
     };
     for (int k = 1; k <= ph.nss; ++k) {
         if (!phases[k]) continue;
+        const numerics::ResPhase& e = next();
         numerics::phasebulk(firstem(k), comp);
         if (ph.prec1[k].fluid) {
             x2 = ih2o > 0 ? comp[ih2o] : 0.0;
             x1 = ico2 > 0 ? comp[ico2] : 0.0;
             continue;
         }
-        add(nextmode());
+        if (e.show) add(e.mode[1]);
     }
     for (int k = 1; k <= ph.npure; ++k) {
         if (!phases[ph.nss + k]) continue;
+        const numerics::ResPhase& e = next();
         bool inbulk = false;
         for (int c = 1; c <= cs.ncomp; ++c) {
             comp[c] = static_cast<double>(ph.prec0[k].comp[c]) / static_cast<double>(cs.compmult[c]);
             if (cs.oxfree[c] && comp[c] != 0.0) inbulk = true;
         }
-        if (inbulk) add(nextmode());
+        if (inbulk && e.show) add(e.mode[1]);
     }
     double sum = 0.0;
     for (int c = 1; c <= cs.ncomp; ++c)

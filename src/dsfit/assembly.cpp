@@ -118,6 +118,8 @@ void experimentrow(int e, int& row)
     if (row == maxnexp) runio::bomb("readxy", "too many experiments (increase maxnexp)", 0);
     ++row;
     lsq.y[row] = (x.low + x.high) / 2.0;
+    x.usedh = lsq.y[row];
+    x.scale = x.wsum;
     x.rowsd = x.wsum > 0.0 ? x.rfac / x.wsum : x.rfac * (x.high - x.low) / 2.0;
     lsq.ysd[row] = std::max(x.rowsd, minysd);
     for (int j = 1; j <= fit.ntda; ++j) {
@@ -229,10 +231,17 @@ void assemblelsq(int iteration)
             if (x.hasphases && x.groupno == 1) listgroup(e);
         }
         if (x.groupno == 1) {
-            if (x.hasphases)
-                runio::bomb("assemblelsq", "experiment " + inttext(e) + " names solution phases (" + x.header +
-                                               "): experiments with solution phases are not available yet", 0);
-            phaseactivities(e);
+            if (x.hasphases) {
+                setupxpsystem(e);
+                if (x.unknowncomps && (x.compsmissing || iteration > 1)) {
+                    // A pair of brackets is calculated as one equilibrium.
+                    pairbrackets(e);
+                    calcass(e, 2, fitopts.infolevel >= 3);
+                }
+                for (int b = 1; b <= x.nb; ++b) xpcalca(e, b);
+            } else {
+                phaseactivities(e);
+            }
         }
         if (fitopts.infolevel != 1 && (!x.hasphases || x.groupno == 1)) listactivities(e);
         if (x.nb > 0) experimentrow(e, row);

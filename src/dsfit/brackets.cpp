@@ -122,6 +122,7 @@ void bracketstats(int e)
         }
         if (2 * nwrong > npairs) {
             x.reversed = true;
+            x.orientation = !x.orientation;
             for (int k = 2; k <= n; ++k)
                 if (paired(x.br[k])) std::swap(x.br[k - 1], x.br[k]);
             for (int k = 1; k <= n; ++k) x.br[k].side = 1 - x.br[k].side;

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "axmodels/axmodels.h"
 #include "runio/runio.h"
@@ -102,6 +104,7 @@ struct ActEntry {
 };
 
 struct Bracket {
+    int id = 0;         // its place in the file: reversal may move it, this does not change
     double p = 0.0, t = 0.0, xco2 = 0.0;          // kbar, K
     runio::Arr<double, maxbrx + 1> xyz{};         // compositional variables of the phases
     runio::Arr<double, maxactlist + 1> a{};       // activity of each entry of the list
@@ -109,7 +112,16 @@ struct Bracket {
     double y = 0.0;     // reaction enthalpy sum at which this bracket is at equilibrium (kJ)
     double sd2 = 0.0;   // two standard deviations of y (kJ)
     int side = 0;       // 0 bounds the enthalpy sum from below, 1 from above
+    bool sense = false; // the file's code 1: the reaction went the way it is written
     bool samep = false, samet = false;   // pairs with the bracket before it at one P / one T
+    // The report's pairing with the bracket before it (apart from the
+    // pairing the statistics use): the two bracket T at one P, P at one T,
+    // or ln K at one P and T.
+    bool tpair = false, ppair = false, kpair = false;
+    // The equilibrium the refined data put at this bracket: the T (K) at its
+    // P, the P (kbar) at its T, and their uncertainties; an assemblage that
+    // could not be solved leaves 273.15 K and 0 kbar.
+    double calct = 273.15, calcp = 0.0, sdt = 0.0, sdp = 0.0;
 };
 
 struct Experiment {
@@ -139,9 +151,13 @@ struct Experiment {
     // weight of the bracket pairs.
     double dh = 0.0, low = 0.0, high = 0.0, w = 0.0, t0 = 0.0, tcrit = 0.0, f = 0.0, wsum = 0.0;
     int category = 0;
-    bool reversed = false;
+    bool reversed = false;    // the last statistics found the sides the wrong way round
+    bool orientation = false; // its sides now run the other way from the file's codes
     int row = 0;              // its least-squares row, 0 when it has none
     double rowsd = 0.0;       // the uncertainty of that row (kJ)
+    double usedh = 0.0;       // the value of that row (kJ)
+    double scale = 0.0;       // the pair-weight sum the row's uncertainty came from (1/kJ)
+    double sddh = 0.0;        // the uncertainty of dh from the refined data (kJ)
 };
 
 // ---------------------------------------------------------------- what the readers fill
@@ -217,5 +233,38 @@ void assemblelsq(int iteration);
 void qr();
 void choleski();
 bool xpphasecalc(int phase, const double* x, axmodels::EmValues& a, double p, double t);
+
+// experiment thermodynamics: the experiment's phases as a phase-diagram
+// calculation, the activities of a bracket, and the T (K) at the bracket's P
+// or the P (kbar) at its T at which the reaction is at equilibrium (150 K
+// and 0.005 kbar when Newton's method does not converge)
+void setupxpsystem(int e);
+void xpcalca(int e, int b);
+double xpcalct(int e, int b, double& dgdp, double& dgdt);
+double xpcalcp(int e, int b, double& dgdp, double& dgdt);
+// The bracket of experiment e2 that is bracket b of experiment e (the same
+// run of the file), 0 when there is none.
+int samebracket(int e, int b, int e2);
+
+// assemblage calculation: kind 2 univariant (P or T solved), 3 divariant
+// (compositions solved at the bracket's P and T)
+void calcass(int e, int kind, bool printit);
+
+// the refined dataset, the new end-member file and the report
+void writeds();
+void writeemfile();
+std::string cleanlabel(const std::string& label);
+void latex();
+// The columns of an end-member's properties in the report and the LaTeX
+// tables, each after the separator: H, sd(H), S, V, heat capacity, alpha0,
+// kappa0 and its derivatives; the Landau terms; the Bragg-Williams terms.
+void propertyfields(const FitEm& e, const std::string& separator, std::string& line);
+void landaufields(const thermodata::TdRow& r, const std::string& separator, std::string& line);
+void orderfields(const thermodata::TdRow& r, const std::string& separator, std::string& line);
+// A line of texts, each in its field (negative width: left-aligned).
+std::string fieldline(std::initializer_list<std::pair<const char*, int>> fields);
+void printlsqresults();
+void printxpresults(int e);
+void pairbrackets(int e);
 
 }  // namespace dsfit

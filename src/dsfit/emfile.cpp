@@ -22,6 +22,12 @@ void readformula(FitEm& e)
     for (;;) {
         const int code = readint("element code");
         if (code == 0) break;
+        // The components of an experiment's phases are built from the
+        // oxide-table entries of the formulae.
+        if (code < 0 || code > runio::noxides)
+            runio::bomb("readth", "element code " + runio::inttext(code) + " of " + place.who + " in " + quotedname() +
+                                      " is not an entry of the oxide table (1 to 19)",
+                        0);
         if (e.nel == maxelements)
             runio::bomb("readth", "too many elements in the formula of " + place.who + runio::maxlabel(maxelements) +
                                       "-> increase maxelements", 0);

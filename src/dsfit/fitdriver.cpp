@@ -75,8 +75,8 @@ void kalfitrun()
         putstr(k == 1 ? 1 : 0, inttext(k) + ": " + realstr(std::sqrt(lsq.sigfit2), 3, true), 1, msol);
         updateenthalpies(k == iterations);
     }
-    bomb("kalfitrun",
-         "the refined dataset, the new end-member file and the report of the fit are not available yet", 0);
+    writeemfile();
+    printlsqresults();
 }
 
 }  // namespace dsfit

@@ -124,6 +124,7 @@ void readsimple(int e, const Words& names, int n)
 void headerentries(int e, const Words& names, int n)
 {
     Experiment& x = fit.xp[e];
+    int nphases = 0;
     for (int i = 2; i <= n + 1; ++i) {
         int em;
         if (posinphname(names[i], em, false)) {
@@ -133,6 +134,10 @@ void headerentries(int e, const Words& names, int n)
             a.marker = 1.0;
             continue;
         }
+        // The experiment's phases are set up in the slots kept free below
+        // the fit's own phases.
+        if (++nphases > nplaceholders)
+            bomb("readxy", experimentname(e) + " names too many solution phases (max = " + inttext(nplaceholders) + ")", 0);
         const int p = phaseposition(names[i]);
         const axmodels::SolPhase& s = axmodels::ph.prec1[p];
         for (int m = 1; m <= s.n; ++m) {
@@ -186,6 +191,13 @@ void readgroup(int e, const Words& names, int n)
             for (int i = 1; i <= xk.nact && c == 0; ++i)
                 if (xk.act[i].name == words[j]) c = i;
             if (c == 0) bomb("readrc", "not recognised \"" + words[j] + "\" 1", 0);
+            // The fit refines the enthalpies of the end-member file: a made
+            // end-member in a reaction has none of its own, and would drop out
+            // of the reaction's enthalpy and of its row.
+            if (xk.act[c].em == 0)
+                bomb("readxy", words[j] + " in the reaction of " + experimentname(ek) +
+                                   " is not in the end-member file: a reaction may only name end-members of that file",
+                     0);
             xk.col[j] = c;
             xk.em[j] = xk.act[c].em;
         }
@@ -280,10 +292,11 @@ void readbrackets(int e)
         br.xco2 = runio::getsingle(runio::wordkind(words[4]), words[4], "reading x(CO2)");
         bracketvalues(x, e, words, br);
         br.side = code == 1 ? 1 : 0;
+        br.sense = code == 1;
         if (code == 2) continue;
         if (x.nb == maxnb) bomb("readxy", "need to increase maxnb", 0);
+        br.id = ++x.nb;
         x.br.push_back(br);
-        ++x.nb;
     }
     for (int k = 2; k <= x.groupsize; ++k) {
         fit.xp[e + k - 1].br = x.br;

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "axmodels/axmodels.h"
+#include "numerics/numerics.h"
 #include "phasediagram/calculation.h"
 #include "phasediagram/setup.h"
 #include "runio/scriptset.h"
@@ -135,6 +136,36 @@ void showplane(const ProjPlane& pp, int napices)
     }
 }
 
+// Whether the apices and the pure phases in excess are independent
+// compositions: a phase is a unique combination of them only then.  An
+// oxide typed twice, or an apex made of the others, leaves a plane on which
+// the projected coefficients would be arbitrary.
+bool independent(const ProjPlane& pp)
+{
+    const axmodels::Phases& p = ph;
+    const thermodata::Components& cs = thermodata::comps;
+    const int nf = cs.nfreeox;
+    numerics::SvdArrays& s = numerics::sv;
+    int n = 0;
+    for (int i = 1; i <= pp.nprojcomp; ++i) {
+        ++n;
+        for (int j = 1; j <= nf; ++j) s.svdu[j][n] = pp.projapex[i][j];
+    }
+    for (int k = p.nss + 1; k <= p.nph; ++k) {
+        if (!numerics::phchoice.isexcess[k] || ++n > nf) continue;
+        for (int j = 1; j <= nf; ++j) {
+            const int c = freecomponent(j);
+            s.svdu[j][n] = static_cast<double>(p.prec0[k - p.nss].comp[c]) / static_cast<double>(cs.compmult[c]);
+        }
+    }
+    // More columns than free components are dependent by their number; the
+    // plane is then as the set-up made it (set activities, chemical
+    // potentials), and left as it is.
+    if (n > nf || n == 0) return true;
+    numerics::svd(nf, n);
+    return s.svdw[1] > 1e-8 * s.svdw[n];
+}
+
 }  // namespace
 
 void readprojplane()
@@ -178,6 +209,7 @@ void readprojplane()
         putstr(0, line2 + "and the projection plane", 1, runio::msl);
     }
 
+    bool ok = true;
     if (!pp.fromscript) {
         putstr(0, "compositions of the " + runio::inttext(pp.nprojcomp) + " apices are needed in terms of: " +
                       freenames(" "),
@@ -187,21 +219,27 @@ void readprojplane()
         putstr(0, "    1: apex by apex (eg when some apices are composite)", 1, runio::msl);
         int code = 0;
         runio::promptinteger("code", code);
-        if (code == 1) {
+        if (code == 1)
             byapex(pp);
-        } else if (!byoxidelist(pp)) {
-            // Without a plane there is nothing to project onto: the
-            // projected compositions of the results are left out.
-            pp = ProjPlane{};
-            ss.projection = 1;
-            ss.projcomp = 1;
-            return;
-        }
-        echoplane(pp);
+        else
+            ok = byoxidelist(pp);
     }
-
     const int napices = pp.nprojcomp;
-    if (napices + pp.nprojexcess > maxapex) bomb("readprojplane", "system too big", 0);
+    if (ok && napices + pp.nprojexcess > maxapex) bomb("readprojplane", "system too big", 0);
+    if (ok && !independent(pp)) {
+        putstr(0, "apices not independent: no projection will be undertaken", 1, runio::msl);
+        ok = false;
+    }
+    if (!ok) {
+        // Without a plane there is nothing to project onto: the projected
+        // compositions of the results are left out.
+        pp = ProjPlane{};
+        ss.projection = 1;
+        ss.projcomp = 1;
+        return;
+    }
+    if (!pp.fromscript) echoplane(pp);
+
     for (int k = ph.nss + 1; k <= ph.nph; ++k) {
         if (!pc.isexcess[k]) continue;
         const axmodels::PurePhase& p = ph.prec0[k - ph.nss];

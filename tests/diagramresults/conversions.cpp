@@ -34,6 +34,17 @@ TEST_F(Results, FluidShares)
     // No fluid phase: no amounts of H2O and CO2.
     EXPECT_EQ(x1, 0.0);
     EXPECT_EQ(x2, 0.0);
+
+    // Modes worked out after the solve are no unknowns of the solver: the
+    // same modes give the same shares.
+    runio::scriptflags.modesinnle = false;
+    runio::scriptflags.modesafternle = true;
+    numerics::Unknowns& u = numerics::unk;
+    u.nmodes = 0;
+    for (int m = 1; m <= 3; ++m) u.nlex[u.nvar + m] = 0.0;
+    Capture after;
+    diagramresults::fificalc(st.phases, x1, x2, 8.0, 873.15);
+    EXPECT_EQ(after.finish().out, "\n\n" + heads + "\n" + values + "\n");
 }
 
 }  // namespace

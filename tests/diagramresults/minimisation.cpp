@@ -66,6 +66,22 @@ TEST_F(Minimisation, MarksAndGapsOfAGrid)
     EXPECT_EQ(diagramresults::dogmincounts.nsolved, 4);
 }
 
+TEST_F(Minimisation, ListingOfOnePoint)
+{
+    // At one point a rejected calculation shows "---" and an accepted one its G.
+    setup(1, 1);
+    Capture cap;
+    call(1, 1, 8, 0.0);
+    call(2, 1, 3, 0.0);
+    call(3, 1, 0, -5.25);
+    const Outputs o = cap.finish();
+    EXPECT_TRUE(has(o.ic, "\n#     ol  opx    q            G\n1      X    X    X        ---\n2      X    X    X  \n"
+                          "3      X    X    X     -5.25000\n"))
+        << o.ic;
+    EXPECT_EQ(diagramresults::dogmincounts.nstored, 1);
+    EXPECT_DOUBLE_EQ(numerics::dogmin.dogminpoints[1].gmin, -5.25);
+}
+
 TEST_F(Minimisation, Limits)
 {
     // At one point the two-hundred-and-first accepted equilibrium is too many.

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 #include "app/app.h"
@@ -16,12 +17,39 @@ namespace fs = std::filesystem;
 
 namespace fittest {
 
-std::map<std::string, std::string> examplefiles()
+std::map<std::string, std::string> fullexample()
 {
     std::map<std::string, std::string> files;
     for (const char* name : {"ds-prefs.txt", "ds-screx.txt", "ds-emex.txt", "ds-axex.txt", "ds-xpex.txt"})
         files[name] = pmtest::examplefile(name);
     files["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 9);
+    return files;
+}
+
+namespace {
+
+// The text without the part from `from` up to and including `to` after it,
+// or up to its end when `to` is empty.
+std::string cut(const std::string& text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << "not in the text: " << from;
+    if (at == std::string::npos) return text;
+    const std::size_t end = to.empty() ? std::string::npos : text.find(to, at + from.size());
+    return text.substr(0, at) + (end == std::string::npos ? "" : text.substr(end + to.size()));
+}
+
+}  // namespace
+
+std::map<std::string, std::string> examplefiles()
+{
+    auto files = fullexample();
+    std::string& em = files["ds-emex.txt"];
+    for (const char* name : {"coe coesite\n", "fa fayalite\n", "fs ferrosilite\n"}) em = cut(em, name, "\n\n");
+    files["ds-axex.txt"] = cut(files["ds-axex.txt"], "\n% olivine", "");
+    std::string& xp = files["ds-xpex.txt"];
+    xp = cut(xp, "  1  10.0   850  0    0.050\n", "0.030\n");
+    xp = cut(xp, "%\n% experiments with solution phases", "") + "0\n";
     return files;
 }
 
@@ -80,6 +108,14 @@ std::string logof(const std::function<void()>& body)
     chans.file[chlog] = nullptr;
     chans.chanset &= ~mlog;
     return pmtest::readfile("captured.txt");
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) v.push_back(l);
+    return v;
 }
 
 std::string emfile(const std::string& records) { return "5\nheading\n" + records + "*\n"; }

@@ -6,12 +6,16 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "harness/harness.h"
 
 namespace fittest {
 
 // The example fit's files by name, and a preferences file that runs the fit.
+std::map<std::string, std::string> fullexample();
+// The same with only its simple reactions: per, q, fo and en, the phase mix
+// and the experiments fo + q = en and 2per + en = 2fo.
 std::map<std::string, std::string> examplefiles();
 
 // Settings lines added to the example's settings file, before its "*" line.
@@ -31,6 +35,9 @@ struct FitDir {
 
 // What the body wrote to the log.
 std::string logof(const std::function<void()>& body);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines(const std::string& text);
 
 // The end-member file with one record in place of the example's four.
 std::string emfile(const std::string& records);

@@ -4,6 +4,8 @@
 // barycentric coordinates worked by hand from the closed-form compositions,
 // the drawing-program and csv lists, the bulk in the plane, and every way
 // the plane's dialogue can fail.
+#include <utility>
+
 #include "calcfixture.h"
 #include "harness.h"
 #include "runfiles.h"
@@ -61,16 +63,29 @@ TEST_F(Calc, PlaneOfOxidesThroughQuartz)
     r = runpm(inputs(runscript("ol opx q", more + pmtest::replaceall(echo, "SiO2   MgO", "MgO   SiO2"), false, true, "q")),
               "");
     EXPECT_TRUE(has(r.screen, "-- run bombed in readprojplane : oxides don't match"));
+    r = runpm(inputs(runscript("ol opx q", more + pmtest::replaceall(echo, "FeO        0     0     1", "FeO        0     1     0"),
+                               false, true, "q")),
+              "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.screen, "and the projection plane\napices not independent: no projection will be undertaken\n"))
+        << r.screen;
+    EXPECT_FALSE(has(r.screen, "proj "));
 
-    // A failed dialogue leaves the results without projection.
-    for (const char* replies : {"0\n2\n2 3 1\n", "0\n2 x\n"}) {
+    // A failed dialogue leaves the results without projection; so does a
+    // plane on which a phase has no unique place: an oxide typed twice, or
+    // an apex that quartz in excess already stands for.
+    const std::pair<const char*, const char*> failures[] = {
+        {"0\n2\n2 3 1\n", "2 needed: try again : still not correct: no projection will be undertaken\n"},
+        {"0\n2 x\n", "not all integers: no projection will be undertaken\n"},
+        {"0\n2 2\n", "oxide list (2 indices) : apices not independent: no projection will be undertaken\n"},
+        {"1\nMgO\nSiO2\n", "2nd apex name : apices not independent: no projection will be undertaken\n"}};
+    for (const auto& [replies, message] : failures) {
         r = runpm(inputs(runscript("ol opx q", more, false, true, "q")), replies);
         EXPECT_EQ(r.status, 0);
-        EXPECT_TRUE(has(r.screen, replies[4] == 'x' ? "not all integers: no projection will be undertaken\n"
-                                                    : "2 needed: try again : still not correct: no projection will "
-                                                      "be undertaken\n"));
+        EXPECT_TRUE(has(r.screen, message)) << r.screen;
         EXPECT_TRUE(has(r.screen, "x(ol)    x(opx)\n  10.000    600.00"));
         EXPECT_FALSE(has(r.screen, "proj "));
+        EXPECT_FALSE(has(r.file("pm-log.txt"), "in form to copy to scriptfile:"));
     }
 
     // In a pseudosection the bulk is projected too: 1.75 SiO2 with 0.7181
