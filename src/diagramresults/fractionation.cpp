@@ -326,10 +326,13 @@ void printfractresults(SolveState& s)
     const int b = numerics::progress.batchitem;
     const double phi = porosity();
 
-    // How far the item's event lies before the next step of the path.
+    // How far the item's event lies before the next step of the path, in
+    // the direction the path goes (a cooling or decompression path counts down).
     const int next = f.step + 1;
-    const double ahead = bt.batchrec[1].solvet ? path().startt + next * path().tstep - r.t
-                                               : path().startp + next * path().pstep - r.p;
+    const bool tsolved = bt.batchrec[1].solvet;
+    const double stepby = tsolved ? path().tstep : path().pstep;
+    const double gap = tsolved ? path().startt + next * path().tstep - r.t : path().startp + next * path().pstep - r.p;
+    const double ahead = stepby < 0.0 ? -gap : gap;
     if (!s.fractstop) s.fractstop = ahead > 0.0;
     if (!(ahead > 0.0)) return;
 
