@@ -190,6 +190,8 @@ void setupfract(SolveState& s)
     const runio::ScriptSet& ss = runio::scriptset;
     FractState& f = fract;
     if (ss.rbisw != 0) bomb("setupfract", "cannot fractionate without rbi", 0);
+    // A negative porosity would leave the fluid a negative share of the rock.
+    if (porosity() < 0.0) bomb("setupfract", "porosity below 0", 0);
     f = FractState{};
     s.fractstop = false;
     runio::mcs.nmc = 0;
@@ -324,10 +326,13 @@ void printfractresults(SolveState& s)
     const int b = numerics::progress.batchitem;
     const double phi = porosity();
 
-    // How far the item's event lies before the next step of the path.
+    // How far the item's event lies before the next step of the path, in
+    // the direction the path goes (a cooling or decompression path counts down).
     const int next = f.step + 1;
-    const double ahead = bt.batchrec[1].solvet ? path().startt + next * path().tstep - r.t
-                                               : path().startp + next * path().pstep - r.p;
+    const bool tsolved = bt.batchrec[1].solvet;
+    const double stepby = tsolved ? path().tstep : path().pstep;
+    const double gap = tsolved ? path().startt + next * path().tstep - r.t : path().startp + next * path().pstep - r.p;
+    const double ahead = stepby < 0.0 ? -gap : gap;
     if (!s.fractstop) s.fractstop = ahead > 0.0;
     if (!(ahead > 0.0)) return;
 

@@ -265,7 +265,9 @@ void solve(const numerics::PhaseFlags& phases)
     g.fracton = given(ss.fract);
     if (given(ss.batchsw)) setupbatch(s);
     if (g.fracton) out.setupfract(s);
-    if (given(ss.mc)) out.setupmontecarlo(s);
+    // The fractionation drops the Monte Carlo items (setupfract): its passes
+    // follow the steps of its path, not a count of Monte Carlo passes.
+    if (given(ss.mc) && !g.fracton) out.setupmontecarlo(s);
     for (;;) {
         if (++s.iterlow == 10000) {
             ++s.iterhigh;
@@ -292,7 +294,9 @@ void solve(const numerics::PhaseFlags& phases)
             break;
         }
     }
-    const bool accumulated = given(ss.batchsw) && (sf.debuglevel == 0 || given(ss.mcdebug)) && !sf.dogminon;
+    // The points went to the accumulation, whose results list is closed here,
+    // exactly when the per-point steps sent them there.
+    const bool accumulated = given(ss.batchsw) && (given(ss.mcdebug) || (sf.debuglevel == 0 && !sf.dogminon));
     if (pr.mcon || accumulated) out.endmontecarlo(s);
     if (!pr.mcon && !g.fracton) out.guessadvice();
     if (g.mcwanted > 0 && g.mcsuccesses == g.mcwanted)

@@ -57,7 +57,8 @@ void fractbatch(const ScriptLine& l, BatchRec& r, int& pos, int k)
     r.np = r.nt = r.npt = 1;
     r.p[1] = fr.startp;
     r.t[1] = fr.startt;
-    r.solvet = fr.tstep > 0.0;
+    // A path that moves in T, heating or cooling, finds its events in T.
+    r.solvet = fr.tstep != 0.0;
     r.kxyz = takeints(l, pos, 1, "insufficient info in batch (3b)")[1];
     checkguessblock(r.kxyz);
     r.bulkflag = true;

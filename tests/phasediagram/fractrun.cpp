@@ -199,6 +199,34 @@ TEST(Fractionation, ExamplePathAgainstTheMassBalanceOfItsSteps)
     const std::vector<double> readback = numbers(l2[2]);
     ASSERT_EQ(readback.size(), 5u);
     for (int c = 0; c < 5; ++c) EXPECT_NEAR(readback[c], eventbulk[c], 2e-4) << c;
+
+    // A Monte Carlo line in the script changes nothing of the path: the
+    // fractionation runs its steps, not one Monte Carlo pass.
+    const auto r3 = runpm(inputs(pmtest::replaceall(pmtest::examplefile("pm-exfract.txt"), "\nautoexit\n",
+                                                    "\nmc wm DQF(pa)a 0 1\nautoexit\n")),
+                          "");
+    ASSERT_EQ(r3.status, 0) << r3.screen;
+    EXPECT_EQ(r3.file("pm-f-px.txt"), px);
+
+    // The way back: the rock of the restart block without its mica, cooled
+    // from 565 C by 1 degree a step, meets the mica where the heating lost
+    // it, at the path's pressure, in the pass before the path passes it.
+    const std::size_t at0 = log.find("% at P = 2.0000 kbar, and T = ");
+    const std::string eventat = log.substr(at0, log.find('\n', at0) - at0);
+    std::string rock;
+    for (const std::string& l : lines(block))
+        if (l.rfind("rbi      wm", 0) != 0) rock += l + "\n";
+    const std::string cooling = "axfile axmica\nwith wm fsp q sillim H2O\ninexcess none\npseudosection\n"
+                                "zeromodeisopleth no\nmodeisopleth no\ndiagramPT 1 5 400 700\n"
+                                "fract H2O 0.002 0 2 565 0 -1 8\n" + rock +
+                                "batchxyzguess startblock\nbatchxyzguess x(wm) 0.4\nbatchxyzguess x(fsp) 0.5\n"
+                                "batch fsp q sillim H2O 3 1\nbatch wm fsp q sillim H2O 2 1 wm\nautoexit\n*\n";
+    const auto r4 = runpm(inputs(cooling), "");
+    ASSERT_EQ(r4.status, 0) << r4.screen;
+    EXPECT_TRUE(has(r4.screen, "<-------------------------------------------------->\nadded wm by batch 2\n"));
+    EXPECT_TRUE(has(r4.screen, "<== step 3 ===")) << r4.screen;
+    EXPECT_FALSE(has(r4.screen, "<== step 4 ===")) << r4.screen;
+    EXPECT_TRUE(has(r4.file("pm-log.txt"), eventat + "\n")) << eventat;
 }
 
 // A rock without sillimanite: the mica holds its water until sillimanite
@@ -239,6 +267,9 @@ TEST(Fractionation, EventAddingAPhaseAndTheFatalsOfTheSetUp)
     // The fractionating phase must be one of batch 1.
     r = runpm(inputs(pmtest::replaceall(nosill, "fract H2O", "fract sillim")), "");
     EXPECT_TRUE(has(r.screen, "-- run bombed in setupfract : bad name sillim\"")) << r.screen;
+    // A negative porosity is a typing error, not a rock.
+    r = runpm(inputs(pmtest::replaceall(nosill, "fract H2O 0.01", "fract H2O -0.01")), "");
+    EXPECT_TRUE(has(r.screen, "-- run bombed in setupfract : porosity below 0")) << r.screen;
 }
 
 }  // namespace

@@ -211,6 +211,17 @@ TEST(MonteCarlo, BatchRunAtDebugLevelZeroAccumulatesEachPointOnce)
     EXPECT_EQ(pmtest::countof(px, "{{ (* 2 *) { 15.000, 1084.63}, {0.7000, 0.5864}}},     0}};\n"), 1) << px;
     EXPECT_EQ(pmtest::countof(r.file("pm-t.csv"), "\n   1,     10.000,     837.59,    0.70000,    0.56370, "), 1);
     EXPECT_TRUE(has(r.screen, "your calculation relied on the starting guesses"));
+
+    // With the minimisation on, "mcdebug" still accumulates every point, and
+    // the results list still closes after the last entry.
+    std::string dogmin = pmtest::replaceall(script(more), "pseudosection no\n",
+                                            "pseudosection\nbulk SiO2 MgO FeO\nbulk 45 40 15\n");
+    dogmin = pmtest::replaceall(dogmin, "debuglevel 0\n", "dogmin 1\n");
+    const auto d = runpm(inputs(dogmin), "");
+    ASSERT_EQ(d.status, 0) << d.screen;
+    const std::string& dpx = d.file("pm-t-px.txt");
+    EXPECT_TRUE(has(dpx, "{{ (* 2 *) { 15.000, 1084.63}, {0.7000, 0.5864, 0, 0, 0}")) << dpx;
+    EXPECT_TRUE(closedlist(dpx)) << dpx;
 }
 
 // The whole pass of mode 1 inside the test, its files kept.
