@@ -41,16 +41,7 @@ void setup()
     writefile("pm-axbench.txt", ax.substr(from, to - from) + "an 0.5\nky\nq\nsill\n");
     writefile("pm-t.txt", "axfile axbench\nwith g an ky q sill\ndiagramPT 4 12 400 1000\nptforaxe 8 650\n"
                           "calctype 2\ndataok\nmaxsdt 100\ncalcP 5 9 0.02\nautoexit\n*\n");
-    runio::makestarttables();
-    app::setupstore();
-    runio::chans.chanset = std::getenv("AVPTDEBUG") != nullptr ? runio::mscreen : 0;
-    runio::run.calcmode = 2;
-    runio::run.runno = 1;
-    runio::prefs.prefsdssuffix = "6ex";
-    runio::prefs.prefsscriptsuffix = "t";
-    runio::prefs.bombautoexit = true;
-    runio::prefs.wrapscreen = false;
-    runio::files.scriptsuffix = "t";
+    benchfiles::startrun(2, "AVPTDEBUG");
 }
 
 void BM_averaget201(benchmark::State& state)

@@ -4,10 +4,14 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "app/app.h"
+#include "runio/runio.h"
 
 namespace benchfiles {
 
@@ -32,6 +36,23 @@ inline void intoscratch(const std::string& stem)
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / (stem + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
+}
+
+// The run state of a whole pass of the given mode on the script "pm-t.txt"
+// and the example dataset, as the run sequence leaves it before the mode
+// starts. The screen shows only when the environment variable named is set.
+inline void startrun(int calcmode, const char* debugvariable)
+{
+    runio::makestarttables();
+    app::setupstore();
+    runio::chans.chanset = std::getenv(debugvariable) != nullptr ? runio::mscreen : 0;
+    runio::run.calcmode = calcmode;
+    runio::run.runno = 1;
+    runio::prefs.prefsdssuffix = "6ex";
+    runio::prefs.prefsscriptsuffix = "t";
+    runio::prefs.bombautoexit = true;
+    runio::prefs.wrapscreen = false;
+    runio::files.scriptsuffix = "t";
 }
 
 }  // namespace benchfiles

@@ -11,11 +11,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/app.h"
+#include "benchfiles.h"
 #include "diagramresults/diagramresults.h"
 #include "phasediagram/phasediagram.h"
 #include "runio/runio.h"
@@ -30,43 +29,21 @@ namespace fs = std::filesystem;
 // composition matrix being 5.
 constexpr int subsets = 495 + 792;
 
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writefile(const std::string& name, const std::string& text)
-{
-    std::ofstream out(name, std::ios::binary);
-    out << text;
-}
+using benchfiles::slurp;
+using benchfiles::writefile;
 
 void setup()
 {
     static bool done = false;
     if (done) return;
     done = true;
-    const fs::path dir = fs::temp_directory_path() / ("pmdogminbench-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    benchfiles::intoscratch("pmdogminbench-");
     writefile("pm-ds6ex.txt", slurp(fs::path(PM_EXAMPLES) / "pm-ds6ex.txt"));
     writefile("pm-axex.txt", slurp(fs::path(PM_EXAMPLES) / "pm-axex.txt") + "coe\ncrst\nsp\ncor\nper\n");
     writefile("pm-t.txt", "axfile axex\nwith ol opx g q ky and sillim coe crst sp cor per\ninexcess none\n"
                           "pseudosection\ndogmin 0\nmaxvar 3\ndiagramPT 2 14 400 900\ncalcP 8\ncalcT 700\n"
                           "bulk SiO2 Al2O3 CaO MgO FeO\nbulk 55 12 2 16 15\nautoexit\n*\n");
-    runio::makestarttables();
-    app::setupstore();
-    runio::chans.chanset = std::getenv("DOGMINDEBUG") != nullptr ? runio::mscreen : 0;
-    runio::run.calcmode = 1;
-    runio::run.runno = 1;
-    runio::prefs.prefsdssuffix = "6ex";
-    runio::prefs.prefsscriptsuffix = "t";
-    runio::prefs.bombautoexit = true;
-    runio::prefs.wrapscreen = false;
-    runio::files.scriptsuffix = "t";
+    benchfiles::startrun(1, "DOGMINDEBUG");
     diagramresults::install();
 }
 

@@ -50,16 +50,8 @@ void setup()
     const std::string from = "mcit 200 0";
     script.replace(script.find(from), from.size(), "mcit " + std::to_string(npasses) + " 0");
     writefile("pm-t.txt", script);
-    runio::makestarttables();
-    app::setupstore();
+    benchfiles::startrun(1, "MCDEBUG");
     diagramresults::install();
-    runio::run.calcmode = 1;
-    runio::run.runno = 1;
-    runio::prefs.prefsdssuffix = "6ex";
-    runio::prefs.prefsscriptsuffix = "t";
-    runio::prefs.bombautoexit = true;
-    runio::prefs.wrapscreen = false;
-    runio::files.scriptsuffix = "t";
 }
 
 long filesize(const char* name) { return static_cast<long>(fs::file_size(name)); }
