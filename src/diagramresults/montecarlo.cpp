@@ -412,6 +412,8 @@ void setupmontecarlo(SolveState& s)
     runio::McTables& t = tables();
     numerics::progress.mcon = true;
     if (std::fabs(t.mcit) < 1e-8) bomb("solve", "mcit = 0", 0);
+    // A negative count would make one unperturbed pass look like a finished run.
+    if (t.mcit < 0.0) bomb("solve", "mcit below 0", 0);
     s.mccount = 0;
     phasediagram::solveglobals.mcwanted = runio::mcoutkind > 0 ? runio::mcoutkind : 0;
     for (int i = 1; i <= nmcitems(); ++i) findphases(t.mcitems[i].ref, "bad name ");

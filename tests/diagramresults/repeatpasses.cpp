@@ -179,6 +179,7 @@ TEST_F(Perturbation, FatalErrors)
         diagramresults::setupmontecarlo(s);
     };
     EXPECT_BOMB(again([] { mcs.mcit = 0; }), "-- run bombed in solve : mcit = 0");
+    EXPECT_BOMB(again([] { mcs.mcit = -5; }), "-- run bombed in solve : mcit below 0");
     EXPECT_BOMB(again([] { mcs.mcitems[2].ref.phases[1] = "gt"; }), "-- run bombed in setupmontecarlo : bad name gt\"");
     EXPECT_BOMB(again([] { mcs.mccorrs[2].ref1.phases[1] = "wmf"; }),
                 "-- run bombed in setupmontecarlo : bad name1 wmf\"");
