@@ -130,7 +130,7 @@ void isoplethsofbatch(const ScriptLine& l, BatchRec& r, int& pos)
         r.isophase[ii] = withposition(l.words[++pos]);
         std::vector<double> v;
         int c = 2;
-        if (r.isophase[ii] == 0 || !getreals(l.words, l.words.n, pos, v, c))
+        if (r.isophase[ii] == 0 || !getreals(l.words, l.words.n, pos, v, c) || std::fabs(v[1]) >= 32767.0)
             bomb("readscripts", "in batch, wrong name for isopleths", 0);
         pos += 2;
         r.isovar[ii] = static_cast<int>(std::trunc(v[1]));
@@ -357,6 +357,7 @@ void kwfilter(ScriptLine& l)
     if (nf > 0) {
         const std::vector<double> v = takereals(l, pos, 3 * nf, "wrong flitter info");
         for (int i = 1; i <= nf; ++i) {
+            if (std::fabs(v[3 * i - 2]) >= 32767.0) batchfatal("wrong flitter info");
             BatchFilter& f = r.filters[set][i];
             f.kind = static_cast<int>(std::trunc(v[3 * i - 2]));
             f.low = v[3 * i - 1];

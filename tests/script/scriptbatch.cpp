@@ -96,6 +96,9 @@ TEST_F(ScriptBatch, BatchLineMessages)
                 "-- run bombed in readscripts : in batch, wrong name for isopleths");
     EXPECT_BOMB(run("batch g bi 2 1 1 5 500 1 1 0 2 g 1 0.3\n"),
                 "-- run bombed in readscripts : in batch, not enough info for isopleths");
+    // a variable number beyond any whole number the reader keeps
+    EXPECT_BOMB(run("batch g bi 2 1 1 5 500 1 1 0 1 g 99999999999 0.3\n"),
+                "-- run bombed in readscripts : in batch, wrong name for isopleths");
     EXPECT_BOMB(readscript(head + "batch g bi 2 1 1 5 500 1 1 1 0 0 0\n"), "in batch, kxyz out of range");
     EXPECT_BOMB(readscript(head + "batchxyzguess startblock\nbatch g bi 2 1 1 5 500 1 1 1 0 0 0\n"),
                 "in batch, pseudosection wanted but no bulk");
@@ -177,6 +180,7 @@ TEST_F(ScriptBatch, FilterMessages)
                 "-- run bombed in reading scripts : filters not interleaved with batches");
     EXPECT_BOMB(run(batch1 + "filter 31\n"), "too many filters");
     EXPECT_BOMB(run(batch1 + "filter 1 2 400\n"), "wrong flitter info");
+    EXPECT_BOMB(run(batch1 + "filter 1 1e11 400 500\n"), "wrong flitter info");
     EXPECT_BOMB(run(batch1 + "filter 0\n" + batch2), "flitters don't match batches");
 }
 
