@@ -47,7 +47,16 @@ std::string exact(double x, int width, int decimals)
     return num(x, width, d);
 }
 
-long long whole(double x) { return static_cast<long long>(std::trunc(x)); }
+// The whole part of a value that the layout keeps as a whole number, as
+// text: a value beyond every integer type is written out, not cast.
+std::string whole(double x, int width)
+{
+    double w = std::trunc(x);
+    if (w == 0.0) w = 0.0;   // no "-0"
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%*.0f", width, w);
+    return buf;
+}
 
 // A data file created afresh; its name goes to files.filename. The file
 // slot of the PostScript channel, which the fit never opens, carries it
@@ -115,9 +124,9 @@ void csvrow(int i)
     field(line, fixedtext(r[sKappa0p], 2), 9);
     field(line, fixedtext(r[sKappa0pp], 5), 11);
     field(line, isliquid(e.name) || r[sDkappadT] < 0.0 ? fixedtext(r[sDkappadT], 5) : "-1", 11);
-    field(line, inttext(whole(r[sTheta])), 6);
+    field(line, whole(r[sTheta], 0), 6);
     if (r[sSmax] > 0.0) {
-        field(line, inttext(whole(r[sTc])), 7);
+        field(line, whole(r[sTc], 0), 7);
         field(line, fixedtext(r[sSmax], 5), 10);
         field(line, fixedtext(r[sVmax], 4), 10);
     } else {
@@ -131,7 +140,7 @@ void csvrow(int i)
         field(line, fixedtext(r[sBWdHv], 4), 7);
         field(line, fixedtext(r[sBWW], 2), 7);
         field(line, fixedtext(r[sBWWv], 4), 7);
-        field(line, inttext(whole(r[sBWn])), 6);
+        field(line, whole(r[sBWn], 0), 6);
         field(line, fixedtext(r[sBWfac], 2), 7);
     } else {
         for (const char* v : {"0", "0", "0", "0"}) field(line, v, 7);
@@ -149,11 +158,11 @@ void csvrow(int i)
 std::string extragroup(const FitEm& e)
 {
     const TdRow& r = e.row;
-    if (r[sSmax] > 0.0) return "    1" + num(whole(r[sTc]), 7) + num(r[sSmax], 10, 5) + num(r[sVmax], 10, 4);
+    if (r[sSmax] > 0.0) return "    1" + whole(r[sTc], 7) + num(r[sSmax], 10, 5) + num(r[sVmax], 10, 4);
     if (r[sAq] != 0.0 || ision(e.name)) return "   -1" + num(r[sAq], 8, 4);
     if (r[sBWn] > 0.5)
         return "    2" + num(r[sBWdH], 7, 2) + num(r[sBWdHv], 7, 4) + num(r[sBWW], 7, 2) + num(r[sBWWv], 7, 4) +
-               num(whole(r[sBWn]), 6) + num(r[sBWfac], 7, 2);
+               whole(r[sBWn], 6) + num(r[sBWfac], 7, 2);
     return "    0";
 }
 
@@ -289,7 +298,7 @@ void writeemfile()
         case kaqueous: s += exact(r[sAq], 8, 4) + runio::spaces(42) + label(e, 7) + "\n"; break;
         case kbraggwilliams:
             s += exact(r[sBWdH], 7, 2) + exact(r[sBWdHv], 7, 4) + exact(r[sBWW], 7, 2) + exact(r[sBWWv], 7, 4) +
-                 num(whole(r[sBWn]), 6) + exact(r[sBWfac], 7, 2) + runio::spaces(9) + label(e, 7) + "\n";
+                 whole(r[sBWn], 6) + exact(r[sBWfac], 7, 2) + runio::spaces(9) + label(e, 7) + "\n";
             break;
         default: break;
         }

@@ -150,6 +150,8 @@ TEST(FitWriters, LatexFormulaePagesAndTerms)
     withelements(4, "Ca++", {{7, 1.0}, {14, -2.0}});
     withelements(5, "H2O", {{11, 2.0}, {10, 1.0}});
     withelements(6, "half", {{8, 0.5}, {1, 1.0}, {10, 2.25}});
+    // an amount beyond every integer type is written out whole
+    withelements(11, "huge", {{1, 1e20}, {10, 2.0}});
     FitEm& landau = fit.tda[7];
     landau.row[thermodata::sTc] = 848.0;
     landau.row[thermodata::sSmax] = 0.005;
@@ -170,7 +172,8 @@ TEST(FitWriters, LatexFormulaePagesAndTerms)
                             "\nmu & end-member  & K$_{}$Al$_{3}$Si$_{3}$O$_{10}$(OH)$_{2}$ \\\\\n",
                             "\nNa+ & end-member  & Na$^{+}$ \\\\\n", "\nCa++ & end-member  & Ca$^{2+}$ \\\\\n",
                             "\nH2O & end-member  & H$_{2}$O$_{}$ \\\\\n",
-                            "\nhalf & end-member  & Na$_{0.5}$Si$_{}$O$_{2.2}$ \\\\\n"})
+                            "\nhalf & end-member  & Na$_{0.5}$Si$_{}$O$_{2.2}$ \\\\\n",
+                            "\nhuge & end-member  & Si$_{100000000000000000000}$O$_{2}$ \\\\\n"})
         EXPECT_NE(log.find(row), std::string::npos) << row;
     EXPECT_NE(log.find("\n\n% " + std::string(46, '-') + "\n% end-member formulae\n\n"
                        "\\begin{tabular}{|p{1.5cm}p{3.5cm}p{4.5cm}|} \\hline\nab & "),
