@@ -12,10 +12,10 @@ namespace calcwindows {
 
 namespace {
 
+using runio::degreesc;
 using runio::msl;
 using runio::putstr;
 
-const std::string degreesc = std::string(1, runio::degreesign) + "C";
 const std::string mu(1, runio::musign);
 
 using List = runio::Arr<double, maxlist + 1>;

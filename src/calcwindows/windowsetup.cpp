@@ -13,10 +13,9 @@ namespace calcwindows {
 namespace {
 
 using runio::addfield;
+using runio::degreesc;
 using runio::msl;
 using runio::putstr;
-
-const std::string degreesc = std::string(1, runio::degreesign) + "C";
 
 // Values from the reaction-line root finder beyond these are "not found".
 constexpr double notfound = 1e20;

@@ -26,7 +26,7 @@ void extractem();
 // ---------------------------------------------------------------- tables of mode 0
 constexpr int maxgrid = 40;   // pressures, and temperatures, of a table grid
 constexpr int perline = 12;   // values a list line of the drawing program holds before it is broken
-inline const std::string degreesc = std::string(1, runio::degreesign) + "C";
+using runio::degreesc;
 
 // The P-T grid of the tables: pressures in kbar, temperatures in K.
 struct TableGrid {

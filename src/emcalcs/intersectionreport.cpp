@@ -27,7 +27,6 @@ using runio::realstrshort;
 using thermodata::comps;
 using thermodata::ems;
 
-const std::string degc = std::string(1, runio::degreesign) + "C";
 // Slopes beyond this are vertical (or the reaction does not involve the axis).
 constexpr double vertical = 1e20;
 
@@ -45,7 +44,7 @@ std::string pwindow()
 }
 std::string twindow()
 {
-    return realstrshort(win.tlow - 273.15) + " <-> " + realstrshort(win.thigh - 273.15) + degc;
+    return realstrshort(win.tlow - 273.15) + " <-> " + realstrshort(win.thigh - 273.15) + degreesc;
 }
 std::string xwindow() { return "x(CO2) " + withdecimals(win.xlow) + " <-> " + withdecimals(win.xhigh); }
 std::string awindow()
@@ -98,7 +97,7 @@ void intersectionheadings()
 {
     std::string line;
     const std::string pfixed = " : P = " + realstr(win.pcalc, 1, true) + " kbar";
-    const std::string tfixed = " : T = " + realstrshort(win.tcalc - 273.15) + degc;
+    const std::string tfixed = " : T = " + realstrshort(win.tcalc - 273.15) + degreesc;
     const std::string& axis = win.setalabel[1];
     switch (runio::run.diagrammode) {
     case 0:
@@ -245,7 +244,7 @@ void intersectionpoint(const Intersection& pt)
         calcwindows::addP(pt.pkbar, 0, line);
         line += " kbar (sd = " + realstr(sdp, 1, true) + "), T = ";
         calcwindows::addT(tc, 0, line);
-        line += " " + degc + " (sd = " + realstrshort(sdt) + "), (cor = " + realstr(cor, 3, true) + ")";
+        line += " " + degreesc + " (sd = " + realstrshort(sdt) + "), (cor = " + realstr(cor, 3, true) + ")";
         break;
     }
     case 1:
@@ -256,7 +255,7 @@ void intersectionpoint(const Intersection& pt)
     case 2:
         line = "T = ";
         calcwindows::addT(tc, 0, line);
-        line += " " + degc + " , x(CO2) = " + realstr(pt.xco2, 3, false);
+        line += " " + degreesc + " , x(CO2) = " + realstr(pt.xco2, 3, false);
         break;
     case 3:
         line = "P = ";
@@ -266,7 +265,7 @@ void intersectionpoint(const Intersection& pt)
     default:
         line = "T = ";
         calcwindows::addT(tc, 0, line);
-        line += " " + degc + "," + logtext() + win.setalabel[1] + ") = " + realstr(pt.a, 2, true);
+        line += " " + degreesc + "," + logtext() + win.setalabel[1] + ") = " + realstr(pt.a, 2, true);
         break;
     }
     putstr(0, line, 1, msol);

@@ -27,7 +27,6 @@ using runio::realstr;
 using runio::realstrshort;
 using thermodata::ems;
 
-const std::string degc = std::string(1, runio::degreesign) + "C";
 
 // At most this many columns of the list are shown; every value is solved.
 constexpr int maxcolumns = 20;
@@ -139,11 +138,11 @@ void tableheading(int n, int width)
                realstr(w.plow, 1, true) + " <-> " + realstr(w.phigh, 1, true) + "kbar;  ";
     else
         line = (rock.empty() ? std::string("Temperatures") : "Temperatures for " + rock) + " in the range " +
-               realstrshort(w.tlow - 273.15) + " <-> " + realstrshort(w.thigh - 273.15) + degc + ";  ";
+               realstrshort(w.tlow - 273.15) + " <-> " + realstrshort(w.thigh - 273.15) + degreesc + ";  ";
     switch (runio::run.diagrammode) {
     case 0: calcwindows::fluidlabel(line); break;
     case 1:
-    case 3: line += "for T = " + realstrshort(w.tcalc - 273.15) + degc; break;
+    case 3: line += "for T = " + realstrshort(w.tcalc - 273.15) + degreesc; break;
     default: line += "for P = " + realstr(w.pcalc, 1, true) + " kbar"; break;
     }
     putstr(1, line, 1, msol);
@@ -155,14 +154,14 @@ void tableheading(int n, int width)
     };
     switch (w.othervariable) {
     case 0: line = "uncertainties at " + realstr(w.pcalc, 1, true) + " kbars "; break;
-    case 1: line = "uncertainties at " + realstrshort(w.tcalc - 273.15) + degc + " "; break;
+    case 1: line = "uncertainties at " + realstrshort(w.tcalc - 273.15) + degreesc + " "; break;
     case 2: line = "uncertainties at or near x(CO2) = " + middle(w.xlow, w.xhigh); break;
     default: line = "uncertainties at or near " + logname() + "(" + axis + ") " + middle(w.lnalow, w.lnahigh); break;
     }
     putstr(0, line, 1, msol);
 
     line.clear();
-    const std::string labels[] = {"T" + degc, "P(kbar)", "x(CO2)"};
+    const std::string labels[] = {"T" + degreesc, "P(kbar)", "x(CO2)"};
     addfield(w.othervariable <= 2 ? labels[w.othervariable] : logname(), -6, line);
     for (int j = 1; j <= n; ++j) {
         if (!shown(j, n)) continue;

@@ -25,6 +25,7 @@ constexpr int maxvecint = 400;     // entries of an integer vector
 
 constexpr char cutmark = '\xA4';   // ends a line that was cut by the line writer
 constexpr char degreesign = '\xA1';
+inline const std::string degreesc = std::string(1, degreesign) + "C";
 constexpr char bulletsign = '\xA5';
 constexpr char musign = '\xB5';
 constexpr char incrementsign = '\xC6';

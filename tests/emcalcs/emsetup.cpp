@@ -18,7 +18,7 @@ using pmtest::examplefile;
 using pmtest::runpm;
 
 const std::string deg = "\xA1";
-const std::string notyet = "specification of overall PT window:";
+const std::string windowheading = "specification of overall PT window:";
 
 pmtest::RunResult modetwo(const std::string& with, const std::string& more, const std::string& stdintext,
                           const std::string& ax = examplefile("pm-axex.txt"))
@@ -47,7 +47,7 @@ TEST(AveragePTSetup, ActivitiesAtTheScriptsPT)
               std::string::npos)
         << r.screen;
     // the end-members that alone carry a component are then dropped
-    EXPECT_NE(r.screen.find("\nab excluded\nsan excluded\nalm excluded\npy excluded\n\n" + notyet), std::string::npos);
+    EXPECT_NE(r.screen.find("\nab excluded\nsan excluded\nalm excluded\npy excluded\n\n" + windowheading), std::string::npos);
 }
 
 TEST(AveragePTSetup, ActivitiesAgreeWithTheGarnetModel)
@@ -100,7 +100,7 @@ TEST(AveragePTSetup, OrderedPhasesTakeTheirStateOfOrderAtThePT)
                             "           fm: a =   0.3519, sd(a) =   0.0565\n"),
               std::string::npos)
         << r.screen;
-    EXPECT_NE(r.screen.find(notyet), std::string::npos);
+    EXPECT_NE(r.screen.find(windowheading), std::string::npos);
 }
 
 TEST(AveragePTSetup, PurePhasesOnlyTakeDefaultUncertainties)
@@ -109,7 +109,7 @@ TEST(AveragePTSetup, PurePhasesOnlyTakeDefaultUncertainties)
     const auto r = modetwo("q ky and sillim", "defsdaparams ask\n", "no\n");
     EXPECT_EQ(r.screen.find("P for a-x"), std::string::npos);
     EXPECT_NE(r.screen.find("standard default uncertainties on activities ? **resetting default uncertainty "
-                            "parameters not currently available\n\n" + notyet),
+                            "parameters not currently available\n\n" + windowheading),
               std::string::npos)
         << r.screen;
     EXPECT_EQ(r.file("pm-log.txt").find("**resetting"), std::string::npos);
