@@ -11,10 +11,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     pmfuzz::startfuzzing(argc, argv);
-    pmfuzz::InputScope scope;
-    pmfuzz::writetext("ds-prefs.txt", "");
-    runio::run.calcmode = 5;
-    dsfit::kalfitalloc();
+    pmfuzz::allocatefit();
     return 0;
 }
 

@@ -8,11 +8,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     pmfuzz::startfuzzing(argc, argv);
-    // the fit's storage, once, with its settings at their defaults
-    pmfuzz::InputScope scope;
-    pmfuzz::writetext("ds-prefs.txt", "");
-    runio::run.calcmode = 5;
-    dsfit::kalfitalloc();
+    pmfuzz::allocatefit();
     return 0;
 }
 

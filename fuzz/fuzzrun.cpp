@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "dsfit/dsfit.h"
 #include "runio/runio.h"
 
 namespace fs = std::filesystem;
@@ -109,6 +110,14 @@ const std::string& examplefile(const std::string& name)
     std::ostringstream text;
     text << in.rdbuf();
     return cache[name] = text.str();
+}
+
+void allocatefit()
+{
+    InputScope scope;
+    writetext("ds-prefs.txt", "");
+    runio::run.calcmode = 5;
+    dsfit::kalfitalloc();
 }
 
 void openrunfiles(const std::string& suffix)

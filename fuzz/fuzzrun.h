@@ -46,6 +46,10 @@ void openrunfiles(const std::string& suffix);
 // Every file of the run closed, as at the end of a run.
 void closerunfiles();
 
+// The dataset fit's storage, once per process, with its settings at their
+// defaults (an empty settings file).
+void allocatefit();
+
 // Runs one reader on the input now in the scratch directory; the end of the
 // run ends it early.
 template <class F>
