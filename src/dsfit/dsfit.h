@@ -261,6 +261,10 @@ void latex();
 void propertyfields(const FitEm& e, const std::string& separator, std::string& line);
 void landaufields(const thermodata::TdRow& r, const std::string& separator, std::string& line);
 void orderfields(const thermodata::TdRow& r, const std::string& separator, std::string& line);
+// A temperature given in K, as whole degrees Celsius.
+std::string celsius(double t);
+// A liquid end-member: its name ends in "L"; its record holds dkappa0/dT.
+bool isliquid(const std::string& name);
 // A line of texts, each in its field (negative width: left-aligned).
 std::string fieldline(std::initializer_list<std::pair<const char*, int>> fields);
 void printlsqresults();

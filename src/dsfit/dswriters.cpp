@@ -17,7 +17,6 @@ namespace {
 using namespace thermodata;   // the slots of a data row
 using runio::inttext;
 
-bool isliquid(const std::string& name) { return !name.empty() && name.back() == 'L'; }
 bool ision(const std::string& name) { return !name.empty() && (name.back() == '+' || name.back() == '-'); }
 
 // A number as a formatted write puts it: right-aligned in the field, with

@@ -15,7 +15,6 @@ namespace {
 
 using namespace thermodata;   // the slots of a data row
 
-bool isliquid(const std::string& name) { return !name.empty() && name.back() == 'L'; }
 
 void readformula(FitEm& e)
 {
@@ -125,6 +124,8 @@ void completerecord(FitEm& e)
 }
 
 }  // namespace
+
+bool isliquid(const std::string& name) { return !name.empty() && name.back() == 'L'; }
 
 void readth()
 {

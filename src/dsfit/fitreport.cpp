@@ -23,7 +23,6 @@ using thermodata::TdRow;
 const std::string summation = "\xE2\x88\x91";   // the summation sign, in UTF-8
 
 std::string fixed(double x, int decimals) { return realstr(x, decimals, true); }
-std::string celsius(double t) { return inttext(std::lround(t - 273.15)); }
 
 void propertytable()
 {
@@ -340,6 +339,8 @@ void orderfields(const TdRow& r, const std::string& separator, std::string& line
         addreal(c.value, c.decimals, true, c.width, line);
     }
 }
+
+std::string celsius(double t) { return runio::inttext(std::lround(t - 273.15)); }
 
 std::string fieldline(std::initializer_list<std::pair<const char*, int>> fields)
 {

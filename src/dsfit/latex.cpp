@@ -31,7 +31,6 @@ constexpr int elH = 11, elO = 10, elE = 14;
 const std::string dashes48 = "% " + std::string(46, '-');
 const std::string dashes50 = "% " + std::string(48, '-');
 
-bool isliquid(const std::string& name) { return !name.empty() && name.back() == 'L'; }
 
 // An amount as a subscript: one decimal when it is not whole, nothing for 1.
 std::string count(double a)

@@ -27,7 +27,6 @@ using runio::putstr;
 
 constexpr double failedt = 273.15;   // K: what an unsolved bracket shows (0 C)
 
-std::string celsius(double t) { return inttext(std::lround(t - 273.15)); }
 
 // The P-T window of the solve: the brackets' range widened by 11 kbar and a
 // twentieth of the pressures, and by 600 K (kbar, K).
