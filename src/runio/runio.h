@@ -152,7 +152,8 @@ bool readfileline(std::FILE* f, std::string& s);  // whole line without its end;
 bool readrawline(TextFile& tf, std::string& s);  // whole line without its end; false at the end of the file
 void skipline(TextFile& tf);                     // to just after the next line end
 // Skips blanks and line ends and reads one number; false, with the word read
-// (empty at the end of the file), when there is no number there.
+// (empty at the end of the file), when there is no number there or its value
+// is beyond a double.
 bool readnumber(TextFile& tf, double& x, std::string& word);
 
 // ---------------------------------------------------------------- run files

@@ -1,6 +1,7 @@
 // Reading text files: the few reads the data readers need, on top of stdio.
 #include "runio/runio.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace runio {
@@ -123,7 +124,10 @@ bool readnumber(TextFile& tf, double& x, std::string& word)
     // that skipping to the end of the line still finds the line end.
     if (c != EOF) std::ungetc(c, tf.f);
     if (!numberform(word)) return false;
-    x = std::strtod(word.c_str(), nullptr);
+    // A number too large for a double (1e999) is no value at all.
+    const double v = std::strtod(word.c_str(), nullptr);
+    if (!std::isfinite(v)) return false;
+    x = v;
     return true;
 }
 

@@ -45,7 +45,6 @@ std::string dsname(int i) { return runio::trim(ds.dsemname[i]); }
     bomb(place.where, "cannot read \"" + word + "\" as the " + item + " of " + place.who + " in " + quotedfile(), 0);
 }
 
-// A number too large for a double (1e999) is no value at all.
 double readreal(const std::string& item)
 {
     double x;
@@ -54,7 +53,6 @@ double readreal(const std::string& item)
         if (word.empty()) truncated(item);
         unreadable(word, item);
     }
-    if (!std::isfinite(x)) unreadable(word, item);
     return x;
 }
 

@@ -193,6 +193,8 @@ TEST(FitRun, FatalErrorsOfTheReaders)
         {em, "\n*\n", "\n", "readth : the end-member file \"ds-emex.txt\" ends before its \"*\" line"},
         {em, emtail, "", "readth : the file \"ds-emex.txt\" ends inside the H of en"},
         {em, "-601.60", "-601.6O", "readth : cannot read \"-601.6O\" as the H of per in \"ds-emex.txt\""},
+        // a value beyond a double would carry inf and then NaN through the fit
+        {em, "0.02680", "1e999", "readth : cannot read \"1e999\" as the S of per in \"ds-emex.txt\""},
         {em, perrecord, "   5 1.0 5 1.0 5 1.0 5 1.0 5 1.0 5 1.0 5 1.0 5 1.0 10 1.0 0  1 2\n",
          "readth : too many elements in the formula of per (max = 8) -> increase maxelements"},
         {em, perrecord, "   5  1.0  10  1.0   0    1   0\n",
