@@ -1,4 +1,3 @@
 # The decomposition is timed beside LAPACK's dgesvd; LAPACK is linked into
 # this benchmark only.
-find_package(LAPACK REQUIRED)
 target_link_libraries(svd_bench PRIVATE ${LAPACK_LIBRARIES})

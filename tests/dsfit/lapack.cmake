@@ -1,4 +1,3 @@
 # The fit's solutions are checked against LAPACK's least-squares solver,
 # linked into this test program only.
-find_package(LAPACK REQUIRED)
 target_link_libraries(test_dsfit PRIVATE ${LAPACK_LIBRARIES})

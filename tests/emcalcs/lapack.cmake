@@ -1,4 +1,3 @@
 # Eigen (header-only) is the independent linear algebra of the average P-T
 # tests' own least squares; the program itself links nothing.
-find_package(Eigen3 3.3 REQUIRED NO_MODULE)
 target_link_libraries(test_emcalcs PRIVATE Eigen3::Eigen)

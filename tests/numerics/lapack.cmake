@@ -1,8 +1,6 @@
 # The singular value decomposition is checked against LAPACK's dgesvd. LAPACK
 # is linked into this test program only; the program itself links nothing.
-find_package(LAPACK REQUIRED)
 target_link_libraries(test_numerics PRIVATE ${LAPACK_LIBRARIES})
 # Eigen (header-only) checks the LU decomposition of the uncertainties; it
 # too is used by this test program only.
-find_package(Eigen3 3.3 REQUIRED NO_MODULE)
 target_link_libraries(test_numerics PRIVATE Eigen3::Eigen)
