@@ -47,6 +47,7 @@ void setup()
 void BM_averaget201(benchmark::State& state)
 {
     setup();
+    const benchfiles::QuietScreen quiet("AVPTDEBUG");
     for (auto _ : state) {
         runio::closeread(runio::files.infile);
         runio::files.scriptopen = false;

@@ -2,8 +2,10 @@
 // from examples/ and the inputs written into a scratch directory.
 #pragma once
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,5 +56,33 @@ inline void startrun(int calcmode, const char* debugvariable)
     runio::prefs.wrapscreen = false;
     runio::files.scriptsuffix = "t";
 }
+
+// The program's own screen output (progress marks, counts) is kept out of the
+// benchmark's report while the passes run, unless the debug variable named
+// is set; the report is written after the timed function returns.
+class QuietScreen {
+public:
+    explicit QuietScreen(const char* debugvariable)
+    {
+        if (std::getenv(debugvariable) != nullptr) return;
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        close(null);
+    }
+    ~QuietScreen()
+    {
+        if (saved < 0) return;
+        std::fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+    }
+    QuietScreen(const QuietScreen&) = delete;
+    QuietScreen& operator=(const QuietScreen&) = delete;
+
+private:
+    int saved = -1;
+};
 
 }  // namespace benchfiles

@@ -50,6 +50,7 @@ void setup()
 void BM_dogminonepoint(benchmark::State& state)
 {
     setup();
+    const benchfiles::QuietScreen quiet("DOGMINDEBUG");
     for (auto _ : state) {
         runio::closeread(runio::files.infile);
         runio::files.scriptopen = false;

@@ -9,7 +9,6 @@
 // growth of the drawing-program file and of the two csv files per pass.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -64,9 +63,7 @@ void BM_montecarlo1000(benchmark::State& state)
     const char* names[] = {"pm-t-o.txt", "pm-log.txt", "pm-t-px.txt", "pm-t.csv", "pm-t2.csv"};
     double total = 0.0;
     long px = 0, csv = 0, csv2 = 0;
-    std::fflush(stdout);
-    const int screen = dup(STDOUT_FILENO);
-    std::freopen("/dev/null", "w", stdout);   // the progress marks
+    const benchfiles::QuietScreen quiet("MCDEBUG");
     for (auto _ : state) {
         for (int i = 0; i < 5; ++i) chans.file[files[i]] = std::fopen(names[i], "wb");
         chans.chanset = runio::mout | runio::mlog | runio::mpx | runio::mcsv | runio::mcsv2;
@@ -85,9 +82,6 @@ void BM_montecarlo1000(benchmark::State& state)
         csv = filesize("pm-t.csv");
         csv2 = filesize("pm-t2.csv");
     }
-    std::fflush(stdout);
-    dup2(screen, STDOUT_FILENO);
-    close(screen);
     if (phasediagram::solveglobals.mcsuccesses < 1) state.SkipWithError("no pass succeeded");
     state.counters["us_per_pass"] = 1e6 * total / npasses;
     state.counters["us_per_pass_outside_solver"] = 1e6 * (total - solverseconds) / npasses;
