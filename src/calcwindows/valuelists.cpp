@@ -20,24 +20,38 @@ const std::string mu(1, runio::musign);
 
 using List = runio::Arr<double, maxlist + 1>;
 
-// Steps of inc from low, and high appended when the last step falls short of
-// it by more than tol.
-int countwithend(double low, double high, double inc, double tol, bool rounded)
+// Steps of inc from low: their count, and whether high follows them as one
+// more value (when the last step falls short of it by more than tol).  The
+// test of an interval and the list it makes go by this one rule, in the
+// units of the window, so that a list never holds a value its test did not
+// count.
+struct Steps {
+    int n;           // stepped values, low the first
+    bool withend;    // high appended after them
+};
+
+Steps stepsof(double low, double high, double inc, double tol, bool rounded)
 {
     const double steps = rounded ? std::nearbyint((high - low) / inc) : std::trunc((high - low) / inc);
-    if (steps + 1.0 > maxlist + 1.0) return maxlist + 2;   // too many by far, whatever the end
+    if (steps + 1.0 > maxlist + 1.0) return {maxlist + 2, false};   // too many by far, whatever the end
     const int n = static_cast<int>(steps) + 1;
-    return n + (high - tol > low + (n - 1) * inc ? 1 : 0);
+    return {n, high - tol > low + (n - 1) * inc};
+}
+
+int countwithend(double low, double high, double inc, double tol, bool rounded)
+{
+    const Steps s = stepsof(low, high, inc, tol, rounded);
+    return s.n + (s.withend ? 1 : 0);
 }
 
 int filllist(List& v, double low, double high, double inc, double tol, bool rounded)
 {
-    const double steps = rounded ? std::nearbyint((high - low) / inc) : std::trunc((high - low) / inc);
-    int n = static_cast<int>(steps) + 1;
+    const Steps s = stepsof(low, high, inc, tol, rounded);
     v[1] = low;
-    for (int i = 2; i <= n; ++i) v[i] = v[i - 1] + inc;
-    if (high > v[n] + tol) v[++n] = high;
-    return n;
+    for (int i = 2; i <= s.n; ++i) v[i] = v[i - 1] + inc;
+    if (!s.withend) return s.n;
+    v[s.n + 1] = high;
+    return s.n + 1;
 }
 
 // An asked interval is good when it is positive, no larger than the window
@@ -178,10 +192,14 @@ void rowlist(const RowList& k, List& row, int& n, int& decimals, double low, dou
         }
         if (inc > 0.0 && goodinterval(inc, window, countwithend(low, high, inc, k.tol, false))) break;
     }
-    n = static_cast<int>(std::trunc(window / inc)) + 1;
+    // The activity steps by the interval even where ln a is stored, so
+    // whether the high end follows is decided in activity units, by the
+    // test that counted the values.
+    const Steps s = stepsof(low, high, inc, k.tol, false);
+    n = s.n;
     row[1] = store(low);
     for (int i = 2; i <= n; ++i) row[i] = k.lnstore ? std::log(std::exp(row[i - 1]) + inc) : row[i - 1] + inc;
-    if (store(high) > row[n] + k.tol) row[++n] = store(high);
+    if (s.withend) row[++n] = store(high);
     decimals = std::max({dmax, runio::ndecimals(inc), k.mindecimals});
     afterlist(win.calcvariable, k.where);
 }
