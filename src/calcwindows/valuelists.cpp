@@ -58,13 +58,18 @@ int filllist(List& v, double low, double high, double inc, double tol, bool roun
 // and gives at most 201 values.
 bool goodinterval(double inc, double window, int count) { return inc > 0.0 && inc <= window && count < maxlist + 1; }
 
+// The source of an interval given before the list is made: the script, or
+// typed with the window (and then not said).
+std::string fromscript(bool typed) { return typed ? "" : " (from script)"; }
+
 // The script-driven P or T list.
 struct ScriptList {
     const char* v;              // "P" or "T"
     double tol;                 // a window narrower than this is one value
-    double low, high, inc;      // from the script (inc 0: none)
-    bool asked;                 // the interval is asked when the script gives none
-    bool report;                // the script's interval is reported
+    double low, high, inc;      // from the script or typed (inc 0: none)
+    bool inctyped;              // the interval was typed with the window
+    bool asked;                 // the interval is asked when none is given
+    bool report;                // the interval given is reported
     std::string unit;
     List& list;
     int& n;
@@ -78,8 +83,8 @@ void scriptlist(ScriptList k)
         return;
     }
     double inc = k.inc;
-    const bool fromscript = inc > 0.0;
-    if (!fromscript) {
+    const bool given = inc > 0.0;
+    if (!given) {
         if (!k.asked) return;
         runio::promptreal(std::string(k.v) + " interval", inc);
     }
@@ -90,9 +95,9 @@ void scriptlist(ScriptList k)
         inc = window / 2.0;
     else if (countwithend(k.low, k.high, inc, k.tol, false) > maxlist)
         inc = window / (maxlist - 1);
-    if (fromscript && k.report)
+    if (given && k.report)
         putstr(0, std::string(k.v) + " interval = " + runio::realstr(inc, runio::ndecimals(inc), true) + k.unit +
-                      " (from script)",
+                      fromscript(k.inctyped),
                1, msl);
     k.n = filllist(k.list, k.low, k.high, inc, k.tol, false);
 }
@@ -218,15 +223,15 @@ bool base10() { return runio::scriptset.setloga == 0; }
 void setplist()
 {
     Windows& w = win;
-    scriptlist({"P", 1e-6, w.plow, w.phigh, w.pinc, w.listselect == 1 || w.listselect == 3, w.listselect != 2,
-                " kbar", w.plist, w.nplist});
+    scriptlist({"P", 1e-6, w.plow, w.phigh, w.pinc, w.pinctyped, w.listselect == 1 || w.listselect == 3,
+                w.listselect != 2, " kbar", w.plist, w.nplist});
 }
 
 void settlist()
 {
     Windows& w = win;
-    scriptlist({"T", 1e-5, w.tlow, w.thigh, w.tinc, w.listselect == 2 || w.listselect == 3, w.listselect != 1,
-                " " + degreesc, w.tlist, w.ntlist});
+    scriptlist({"T", 1e-5, w.tlow, w.thigh, w.tinc, w.tinctyped, w.listselect == 2 || w.listselect == 3,
+                w.listselect != 1, " " + degreesc, w.tlist, w.ntlist});
 }
 
 void promptplist()
@@ -240,8 +245,9 @@ void promptplist()
     } else {
         const int dmax = std::max(enddecimals(w.plow, 1e-6, 99), enddecimals(w.phigh, 1e-6, 99));
         if (w.pinc > 0.0)
-            putstr(0, "P interval = " + runio::realstr(w.pinc, runio::ndecimals(w.pinc), true) + " (from script)", 1,
-                   msl);
+            putstr(0,
+                   "P interval = " + runio::realstr(w.pinc, runio::ndecimals(w.pinc), true) + fromscript(w.pinctyped),
+                   1, msl);
         else
             putstr(0, runio::chans.line2, 0, msl);
         const double inc = askinterval({"P", "pressures", 0.0001, false, w.plow, w.phigh, w.pinc, dmax});
@@ -271,7 +277,7 @@ void prompttlist()
         const bool whole = std::fabs(w.tinc - std::nearbyint(w.tinc)) < 0.0001;
         putstr(0, "T interval = " +
                       (whole ? runio::realstrshort(w.tinc) : runio::realstr(w.tinc, runio::ndecimals(w.tinc), true)) +
-                      " (from script)",
+                      fromscript(w.tinctyped),
                1, msl);
     }
     runio::chans.line2.clear();

@@ -192,6 +192,30 @@ TEST(ModeOneRun, SetActivityListKeepsTo201Values)
     for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(rows[i][2], 0.6 + 0.001 * i, 1e-9) << i;
 }
 
+// The example pseudosection with its P and T calculations typed: P -5 to -1
+// kbar lies wholly below the diagram's 2 to 14 kbar, so it shrinks to 2 kbar
+// and the T values 500 to 900 C are calculated there alone; the typed T
+// interval is not the script's.
+TEST(ModeOneRun, TypedPRangeBelowTheDiagramShrinksToItsLowEnd)
+{
+    std::map<std::string, std::string> ex;
+    for (const char* f : {"pm-prefs.txt", "pm-ds6ex.txt", "pm-axex.txt"}) ex[f] = pmtest::examplefile(f);
+    ex["pm-exps.txt"] = pmtest::replaceall(
+        pmtest::replaceall(pmtest::examplefile("pm-exps.txt"), "calcP 4 12 2\n", ""), "calcT 500 900 100\n", "");
+    const auto r = runpm(ex, "-5 -1 1\n500 900 100\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    const std::string& log = r.file("pm-log.txt");
+    EXPECT_TRUE(has(log, "with T increment :  500 900 100 \nP(low) must be greater than 2.0: this used\n"
+                         "T interval = 100.0 " + deg + "C\n\nspecification of bulk composition\n"))
+        << log;
+    const auto rows = numberrows(r.screen, 6);
+    ASSERT_EQ(rows.size(), 5u) << r.screen;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0], 2.0) << i;
+        EXPECT_EQ(rows[i][1], 500.0 + 100.0 * i) << i;
+    }
+}
+
 // A pass after one that fixed components (an externally buffered
 // pseudosection, say) starts with every component in the mass balance.
 TEST_F(Calc, APassStartsWithEveryComponentFree)
