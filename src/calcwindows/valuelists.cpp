@@ -20,37 +20,56 @@ const std::string mu(1, runio::musign);
 
 using List = runio::Arr<double, maxlist + 1>;
 
-// Steps of inc from low, and high appended when the last step falls short of
-// it by more than tol.
-int countwithend(double low, double high, double inc, double tol, bool rounded)
+// Steps of inc from low: their count, and whether high follows them as one
+// more value (when the last step falls short of it by more than tol).  The
+// test of an interval and the list it makes go by this one rule, in the
+// units of the window, so that a list never holds a value its test did not
+// count.
+struct Steps {
+    int n;           // stepped values, low the first
+    bool withend;    // high appended after them
+};
+
+Steps stepsof(double low, double high, double inc, double tol, bool rounded)
 {
     const double steps = rounded ? std::nearbyint((high - low) / inc) : std::trunc((high - low) / inc);
-    if (steps + 1.0 > maxlist + 1.0) return maxlist + 2;   // too many by far, whatever the end
+    if (steps + 1.0 > maxlist + 1.0) return {maxlist + 2, false};   // too many by far, whatever the end
     const int n = static_cast<int>(steps) + 1;
-    return n + (high - tol > low + (n - 1) * inc ? 1 : 0);
+    return {n, high - tol > low + (n - 1) * inc};
+}
+
+int countwithend(double low, double high, double inc, double tol, bool rounded)
+{
+    const Steps s = stepsof(low, high, inc, tol, rounded);
+    return s.n + (s.withend ? 1 : 0);
 }
 
 int filllist(List& v, double low, double high, double inc, double tol, bool rounded)
 {
-    const double steps = rounded ? std::nearbyint((high - low) / inc) : std::trunc((high - low) / inc);
-    int n = static_cast<int>(steps) + 1;
+    const Steps s = stepsof(low, high, inc, tol, rounded);
     v[1] = low;
-    for (int i = 2; i <= n; ++i) v[i] = v[i - 1] + inc;
-    if (high > v[n] + tol) v[++n] = high;
-    return n;
+    for (int i = 2; i <= s.n; ++i) v[i] = v[i - 1] + inc;
+    if (!s.withend) return s.n;
+    v[s.n + 1] = high;
+    return s.n + 1;
 }
 
 // An asked interval is good when it is positive, no larger than the window
 // and gives at most 201 values.
 bool goodinterval(double inc, double window, int count) { return inc > 0.0 && inc <= window && count < maxlist + 1; }
 
+// The source of an interval given before the list is made: the script, or
+// typed with the window (and then not said).
+std::string fromscript(bool typed) { return typed ? "" : " (from script)"; }
+
 // The script-driven P or T list.
 struct ScriptList {
     const char* v;              // "P" or "T"
     double tol;                 // a window narrower than this is one value
-    double low, high, inc;      // from the script (inc 0: none)
-    bool asked;                 // the interval is asked when the script gives none
-    bool report;                // the script's interval is reported
+    double low, high, inc;      // from the script or typed (inc 0: none)
+    bool inctyped;              // the interval was typed with the window
+    bool asked;                 // the interval is asked when none is given
+    bool report;                // the interval given is reported
     std::string unit;
     List& list;
     int& n;
@@ -64,8 +83,8 @@ void scriptlist(ScriptList k)
         return;
     }
     double inc = k.inc;
-    const bool fromscript = inc > 0.0;
-    if (!fromscript) {
+    const bool given = inc > 0.0;
+    if (!given) {
         if (!k.asked) return;
         runio::promptreal(std::string(k.v) + " interval", inc);
     }
@@ -76,9 +95,9 @@ void scriptlist(ScriptList k)
         inc = window / 2.0;
     else if (countwithend(k.low, k.high, inc, k.tol, false) > maxlist)
         inc = window / (maxlist - 1);
-    if (fromscript && k.report)
+    if (given && k.report)
         putstr(0, std::string(k.v) + " interval = " + runio::realstr(inc, runio::ndecimals(inc), true) + k.unit +
-                      " (from script)",
+                      fromscript(k.inctyped),
                1, msl);
     k.n = filllist(k.list, k.low, k.high, inc, k.tol, false);
 }
@@ -178,10 +197,14 @@ void rowlist(const RowList& k, List& row, int& n, int& decimals, double low, dou
         }
         if (inc > 0.0 && goodinterval(inc, window, countwithend(low, high, inc, k.tol, false))) break;
     }
-    n = static_cast<int>(std::trunc(window / inc)) + 1;
+    // The activity steps by the interval even where ln a is stored, so
+    // whether the high end follows is decided in activity units, by the
+    // test that counted the values.
+    const Steps s = stepsof(low, high, inc, k.tol, false);
+    n = s.n;
     row[1] = store(low);
     for (int i = 2; i <= n; ++i) row[i] = k.lnstore ? std::log(std::exp(row[i - 1]) + inc) : row[i - 1] + inc;
-    if (store(high) > row[n] + k.tol) row[++n] = store(high);
+    if (s.withend) row[++n] = store(high);
     decimals = std::max({dmax, runio::ndecimals(inc), k.mindecimals});
     afterlist(win.calcvariable, k.where);
 }
@@ -200,15 +223,15 @@ bool base10() { return runio::scriptset.setloga == 0; }
 void setplist()
 {
     Windows& w = win;
-    scriptlist({"P", 1e-6, w.plow, w.phigh, w.pinc, w.listselect == 1 || w.listselect == 3, w.listselect != 2,
-                " kbar", w.plist, w.nplist});
+    scriptlist({"P", 1e-6, w.plow, w.phigh, w.pinc, w.pinctyped, w.listselect == 1 || w.listselect == 3,
+                w.listselect != 2, " kbar", w.plist, w.nplist});
 }
 
 void settlist()
 {
     Windows& w = win;
-    scriptlist({"T", 1e-5, w.tlow, w.thigh, w.tinc, w.listselect == 2 || w.listselect == 3, w.listselect != 1,
-                " " + degreesc, w.tlist, w.ntlist});
+    scriptlist({"T", 1e-5, w.tlow, w.thigh, w.tinc, w.tinctyped, w.listselect == 2 || w.listselect == 3,
+                w.listselect != 1, " " + degreesc, w.tlist, w.ntlist});
 }
 
 void promptplist()
@@ -222,8 +245,9 @@ void promptplist()
     } else {
         const int dmax = std::max(enddecimals(w.plow, 1e-6, 99), enddecimals(w.phigh, 1e-6, 99));
         if (w.pinc > 0.0)
-            putstr(0, "P interval = " + runio::realstr(w.pinc, runio::ndecimals(w.pinc), true) + " (from script)", 1,
-                   msl);
+            putstr(0,
+                   "P interval = " + runio::realstr(w.pinc, runio::ndecimals(w.pinc), true) + fromscript(w.pinctyped),
+                   1, msl);
         else
             putstr(0, runio::chans.line2, 0, msl);
         const double inc = askinterval({"P", "pressures", 0.0001, false, w.plow, w.phigh, w.pinc, dmax});
@@ -253,7 +277,7 @@ void prompttlist()
         const bool whole = std::fabs(w.tinc - std::nearbyint(w.tinc)) < 0.0001;
         putstr(0, "T interval = " +
                       (whole ? runio::realstrshort(w.tinc) : runio::realstr(w.tinc, runio::ndecimals(w.tinc), true)) +
-                      " (from script)",
+                      fromscript(w.tinctyped),
                1, msl);
     }
     runio::chans.line2.clear();

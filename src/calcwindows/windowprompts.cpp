@@ -36,15 +36,23 @@ void checkwindow(const ScriptWindow& k, double& low, double& high, bool needwidt
     }
     // Both ends are held to the overall window: a window passing it at one
     // end may pass it at the other too (a T below 0 K has no meaning at all).
+    // A window lying wholly beyond one end is turned inside out by its clamp;
+    // it shrinks to the end it passed, so that no point outside the overall
+    // window is calculated.
+    bool collapsed = false;
     if (high > k.max) {
         putstr(0, v + "(high) must be less than " + runio::realstr(k.max, 1, true) + ": this used", 1, msl);
         high = k.max;
+        collapsed = low > high;
+        if (collapsed) low = high;
     }
     if (low < k.min) {
         putstr(0, v + "(low) must be greater than " + runio::realstr(k.min, 1, true) + ": this used", 1, msl);
         low = k.min;
+        collapsed = high < low;
+        if (collapsed) high = low;
     }
-    if (equal && needwidth) {
+    if ((equal || collapsed) && needwidth) {
         low = k.min;
         high = k.max;
         putstr(0, v + " window needed but " + v + "(low) = " + v + "(high): overall " + v +

@@ -57,7 +57,8 @@ void twindowtext(std::string& buffer)
 // The P (or T) window of the calculations: typed, or as the script gave it.
 // shift turns a typed value into the stored one (273.15 for degrees C).
 void calcwindow(int sw, const std::string& label, const std::string& prompt, double overalllow, double overallhigh,
-                double shift, double& low, double& high, double& inc, void (*windowtext)(std::string&))
+                double shift, double& low, double& high, double& inc, bool& inctyped,
+                void (*windowtext)(std::string&))
 {
     if (sw == 1) {
         putstr(0, label, 1, msl);
@@ -72,7 +73,10 @@ void calcwindow(int sw, const std::string& label, const std::string& prompt, dou
         } else {
             low = v[1] + shift;
             high = v[2] + shift;
-            if (n >= 3) inc = v[3];
+            if (n >= 3) {
+                inc = v[3];
+                inctyped = true;
+            }
         }
         return;
     }
@@ -87,14 +91,14 @@ void ppart(const std::string& plabel)
 {
     Windows& w = win;
     calcwindow(runio::scriptset.calcP, plabel, "P calcs: between P(low) and P(high), with P increment", w.pmin,
-               w.pmax, 0.0, w.plow, w.phigh, w.pinc, pwindowtext);
+               w.pmax, 0.0, w.plow, w.phigh, w.pinc, w.pinctyped, pwindowtext);
 }
 
 void tpart(const std::string& tlabel)
 {
     Windows& w = win;
     calcwindow(runio::scriptset.calcT, tlabel, "T calcs: between T(low) and T(high), with T increment", w.tmin,
-               w.tmax, 273.15, w.tlow, w.thigh, w.tinc, twindowtext);
+               w.tmax, 273.15, w.tlow, w.thigh, w.tinc, w.tinctyped, twindowtext);
 }
 
 // The four numbers of an axis window: the first two P or T (typed in

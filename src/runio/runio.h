@@ -123,6 +123,7 @@ struct Windows {
     int variance = 1;
     double ptypsize = 0.0, ttypsize = 0.0;   // typical sizes of scaled P and T as unknowns
     double pinc = 0.0, tinc = 0.0;           // P and T intervals from the script, 0 none
+    bool pinctyped = false, tinctyped = false;   // the interval was typed with the window instead
     int listselect = 0;                      // lists of: 0 none, 1 P, 2 T, 3 both
     Arr<double, maxlist + 1> plist{}, tlist{}, xlist{}, xh2olist{};
     int nplist = 0, ntlist = 0, nxlist = 0;

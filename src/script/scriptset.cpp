@@ -35,6 +35,7 @@ void initscripts()
     w.tmin = 283.0;
     w.tmax = 3000.0;
     w.pinc = w.tinc = 0.0;
+    w.pinctyped = w.tinctyped = false;
 }
 
 }  // namespace script

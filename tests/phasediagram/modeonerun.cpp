@@ -177,6 +177,45 @@ TEST(ModeOneRun, DriverTexts)
         << solved;
 }
 
+// A set activity of quartz from 0.6 to 0.800009 by 0.001: the high end lies
+// 9e-6 above the 201st activity, within the 1e-5 that counts it as reached,
+// so the list is the 201 activities 0.600, 0.601, ..., 0.800 and no more
+// (in ln a the high end lies 1.1e-5 above, which once appended a 202nd).
+TEST(ModeOneRun, SetActivityListKeepsTo201Values)
+{
+    const auto r = runpm(inputs(runscript("ol opx q", "seta q\ncalcP 8\ncalcT 650\n")), "y\n0.6 0.800009\n0.001\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    EXPECT_TRUE(has(r.screen, "\n P(kbar)     T(" + deg + "C)      a(q)     x(ol)    x(opx)\n")) << r.screen;
+    const auto rows = numberrows(r.screen, 5);
+    ASSERT_EQ(rows.size(), 201u);
+    // a(q) is shown with three decimals, so every step shows exactly.
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(rows[i][2], 0.6 + 0.001 * i, 1e-9) << i;
+}
+
+// The example pseudosection with its P and T calculations typed: P -5 to -1
+// kbar lies wholly below the diagram's 2 to 14 kbar, so it shrinks to 2 kbar
+// and the T values 500 to 900 C are calculated there alone; the typed T
+// interval is not the script's.
+TEST(ModeOneRun, TypedPRangeBelowTheDiagramShrinksToItsLowEnd)
+{
+    std::map<std::string, std::string> ex;
+    for (const char* f : {"pm-prefs.txt", "pm-ds6ex.txt", "pm-axex.txt"}) ex[f] = pmtest::examplefile(f);
+    ex["pm-exps.txt"] = pmtest::replaceall(
+        pmtest::replaceall(pmtest::examplefile("pm-exps.txt"), "calcP 4 12 2\n", ""), "calcT 500 900 100\n", "");
+    const auto r = runpm(ex, "-5 -1 1\n500 900 100\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    const std::string& log = r.file("pm-log.txt");
+    EXPECT_TRUE(has(log, "with T increment :  500 900 100 \nP(low) must be greater than 2.0: this used\n"
+                         "T interval = 100.0 " + deg + "C\n\nspecification of bulk composition\n"))
+        << log;
+    const auto rows = numberrows(r.screen, 6);
+    ASSERT_EQ(rows.size(), 5u) << r.screen;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0], 2.0) << i;
+        EXPECT_EQ(rows[i][1], 500.0 + 100.0 * i) << i;
+    }
+}
+
 // A pass after one that fixed components (an externally buffered
 // pseudosection, say) starts with every component in the mass balance.
 TEST_F(Calc, APassStartsWithEveryComponentFree)
