@@ -456,7 +456,7 @@ bool newindr()
     }
     if (!reduce()) return false;
     const int limit = runio::run.calcmode == 2 ? maxindeprock : maxindep;
-    if (n > limit) runio::bomb("newindr", "too many independent reactions" + runio::maxlabel(limit), 0);
+    if (n > limit) runio::bomb("newindr", "too many independent reactions", 0);
     int pivot = 1;
     while (v[pivot] == 0) ++pivot;
     rs.indpivot[n] = pivot;

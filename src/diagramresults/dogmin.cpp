@@ -310,7 +310,8 @@ void dogmin(SolveState& s, bool success, bool keep)
     // Loops of set activities repeat the P-T grid: the point is the place in it.
     const int ip = npoints > 0 ? (count - 1) % npoints + 1 : 1;
     const bool accepted = success && keep;
-    if (count == 1 && level < 2 && number() % 50 == 0) putstr(0, "@", 0, runio::mscreen);
+    // A sign of life on the screen while a long minimisation lists nothing there.
+    if (level < 2 && number() % 50 == 0) putstr(0, "@", 0, runio::mscreen);
     if (success) {
         ++d.nsolved;
         if (level > 0) printresult(s);

@@ -29,7 +29,7 @@ struct Layout {
 
 void nextem(Layout& l)
 {
-    if (l.e + 1 > thermodata::maxem) bomb("makecrossrefs", "too many end-members" + maxlabel(thermodata::maxem), 0);
+    if (l.e + 1 > thermodata::maxem) bomb("makecrossrefs", "too many end-members", 0);
     ++l.e;
 }
 
@@ -61,7 +61,7 @@ void addsolutionphase(int i, Layout& l)
     Unknowns& u = unk;
     const axmodels::SolPhase& s = ph.prec1[i];
     auto& ems = thermodata::ems;
-    if (l.e + 1 > thermodata::maxem) bomb("makecrossrefs", "too many end-members" + maxlabel(thermodata::maxem), 0);
+    if (l.e + 1 > thermodata::maxem) bomb("makecrossrefs", "too many end-members", 0);
     u.phasestart[l.e + 1] = true;
     u.emphase[l.e + 1] = i;
     u.emfirstx[l.e + 1] = l.n + 1;
@@ -74,7 +74,7 @@ void addsolutionphase(int i, Layout& l)
         ems.emcode[l.e] = em.dscode;
     }
     for (int v = 1; v <= s.nvar; ++v) {
-        if (l.n + 1 > maxnlex) bomb("makecrossrefs", "too many variables" + maxlabel(maxnlex), 0);
+        if (l.n + 1 > maxnlex) bomb("makecrossrefs", "too many variables", 0);
         const int n = ++l.n;
         const axmodels::XyzVar& x = s.var[v];
         setvariable(n, x);
@@ -98,9 +98,14 @@ void setphaselimits(const PhaseFlags& phases)
     }
 }
 
-void checkmodeslot(int pos)
+// Mode unknowns past the list stop the run with the text users know; the
+// phase names listed after the variables when the modes follow the solve
+// are held to the list by a guard of ours, which names its capacity.
+void checkmodeslot(int pos, bool unknown)
 {
-    if (pos > maxnlex) bomb("makecrossrefs", "too many modes" + maxlabel(maxnlex), 0);
+    if (pos <= maxnlex) return;
+    if (unknown) bomb("makecrossrefs", "too many modes", 0);
+    bomb("makecrossrefs", "too many modes" + maxlabel(maxnlex), 0);
 }
 
 void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
@@ -116,7 +121,7 @@ void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
             if (!u.phasestart[e]) continue;
             const axmodels::SolPhase& s = ph.prec1[u.emphase[e]];
             if (exbuff && s.fluid) continue;
-            checkmodeslot(u.nvar + m + 1);
+            checkmodeslot(u.nvar + m + 1, true);
             ++m;
             u.modephase[m] = u.emphase[e];
             u.modeem[m] = u.emfirstx[e];
@@ -128,7 +133,7 @@ void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
         u.nsolmodes = m;
         for (int p = 1; p <= ph.npure; ++p) {
             if (!phases[nss + p] || held[p]) continue;
-            checkmodeslot(u.nvar + m + 1);
+            checkmodeslot(u.nvar + m + 1, true);
             ++m;
             const axmodels::PurePhase& pp = ph.prec0[p];
             u.modephase[m] = p;
@@ -151,7 +156,7 @@ void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
         int k = u.nvar;
         for (int i = 1; i <= nss + ph.npure; ++i) {
             if (!phases[i]) continue;
-            checkmodeslot(k + 1);
+            checkmodeslot(k + 1, false);
             ++k;
             u.xname[k] = i <= nss ? ph.prec1[i].name : ph.prec0[i - nss].name;
             u.xfree[k] = true;
@@ -264,7 +269,7 @@ void addphaselimits(int k, int n, const char* where)
     Unknowns& u = unk;
     const axmodels::SolPhase& s = ph.prec1[k];
     for (int r = 1; r <= s.nvarlim; ++r) {
-        if (u.nvarlim + 1 > maxvarlim) bomb(where, "too many varlims" + maxlabel(maxvarlim), 0);
+        if (u.nvarlim + 1 > maxvarlim) bomb(where, "too many varlims", 0);
         auto& row = u.xvarlim[++u.nvarlim];
         for (int j = 1; j <= u.nvar + 1; ++j) row[j] = Rational{};
         for (int v = 1; v <= s.nvar; ++v) row[n + v] = {s.varlimnum[r][v], s.varlimden[r][v]};
@@ -273,7 +278,7 @@ void addphaselimits(int k, int n, const char* where)
     if (s.alllinear) return;
     for (int j = 1; j <= s.nsf; ++j) {
         if (s.sflinear[j]) continue;
-        if (u.nsfcheck + 1 > maxsfcheck) bomb(where, "no site fractions not handled too big" + maxlabel(maxsfcheck), 1);
+        if (u.nsfcheck + 1 > maxsfcheck) bomb(where, "no site fractions not handled too big", 1);
         ++u.nsfcheck;
         u.sfcheckphase[u.nsfcheck] = k;
         u.sfchecksite[u.nsfcheck] = j;

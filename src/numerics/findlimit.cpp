@@ -171,8 +171,13 @@ void findlimit(double& slim, int& accessibility)
         if (acceptable) break;
         // One Newton step on the worst site fraction towards its zero.
         const double rate = sfrate(worst, x, dx, xt, minsf, slim, slimentry, last);
+        // Where the site fraction falls along the step (rate > 0) the step
+        // stops just short of its linearised zero; where it rises (rate < 0)
+        // the zero lies beyond the step, so the step only shrinks by a tenth.
+        // A zero outside 0..slimentry, or none at all (rate 0, a site
+        // fraction that could not be evaluated), halves the step.
         const double trial = slim + minsf / rate;
-        if (!(rate > 0.0) || !std::isfinite(trial) || trial < 0.0 || trial > slimentry)
+        if (rate == 0.0 || !std::isfinite(trial) || trial < 0.0 || trial > slimentry)
             slim /= 2.0;
         else if (minsf / rate > 0.0)
             slim *= 0.9;

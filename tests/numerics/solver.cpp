@@ -367,6 +367,62 @@ TEST_F(LineSearch, AFlatVariableLimitRowStopsTheStep)
     EXPECT_NE(out.find("No solution (7):\n   slim too small (on edge looking out?)\n"), std::string::npos) << out;
 }
 
+// One linear form p/q + x of the phase's only variable.
+axmodels::XTerm form(int p, int q)
+{
+    axmodels::XTerm f;
+    f.p = p;
+    f.q = q;
+    f.n = 1;
+    f.tp[1] = f.tq[1] = f.var[1] = 1;
+    return f;
+}
+
+TEST_F(LineSearch, ASiteFractionRisingAlongTheStepShrinksItByATenth)
+{
+    // u = x = 0.5 stepping down (d = 1): its range stops the step at
+    // S = 0.5 - 2 eps. Two checked site fractions of a phase in x:
+    // A = x - 0.1, zero at a step of 0.4, and B = (x - 0.09)(x - 0.13),
+    // negative between steps of 0.37 and 0.41. At S only A is negative, and
+    // its Newton zero a1 = 0.99 (0.4 + 1e-9 S) becomes the step; there B is
+    // negative and rises along the step (rate < 0), its zero within S, so
+    // the step shrinks by a tenth to 0.9 a1, where both are positive.
+    // Hand-worked from the formula.
+    const axmodels::Phases kept = axmodels::ph;
+    axmodels::ph.prec1.assign(2, axmodels::SolPhase{});
+    axmodels::SolPhase& s = axmodels::ph.prec1[1];
+    s.nvar = 1;
+    s.nsf = 2;
+    for (int j = 1; j <= 2; ++j) {
+        s.sf[j].n = 1;
+        s.sf[j].t.assign(2, axmodels::SXTerm{});
+    }
+    s.sf[1].t[1].n = 1;
+    s.sf[1].t[1].x[1] = form(-1, 10);
+    s.sf[2].t[1].n = 2;
+    s.sf[2].t[1].x[1] = form(-9, 100);
+    s.sf[2].t[1].x[2] = form(-13, 100);
+    unk.nsfcheck = 2;
+    for (int j = 1; j <= 2; ++j) {
+        unk.sfcheckphase[j] = 1;
+        unk.sfchecksite[j] = j;
+        unk.sfcheckx[j] = 1;
+    }
+    unk.nlex[1] = 0.5;
+    nst.n = 1;
+    nst.idx[1] = 1;
+    nst.d[1] = 1.0;
+    double slim = 0.0;
+    int accessibility = 0;
+    findlimit(slim, accessibility);
+    axmodels::ph = kept;
+
+    const double top = 0.5 - 2.0 * runio::run.macheps;
+    const double a1 = 0.99 * (top + (0.5 - 0.999999999 * top - 0.1));
+    EXPECT_NEAR(slim, 0.9 * a1, 1e-15);
+    EXPECT_EQ(accessibility, 4);
+}
+
 // ---------------------------------------------------------------- texts
 
 TEST_F(Solver, TheIterationTableAtLevelTwo)

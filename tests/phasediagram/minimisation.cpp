@@ -155,4 +155,24 @@ TEST_F(Calc, MinimisationOnAGrid)
     EXPECT_TRUE(has(r.screen, "note that dogmin for a single PT gives more and more easily-digestible \n"));
 }
 
+// Twelve phases of the example a-x file (with five more pure phases) give
+// more than fifty trivariant assemblages at one P-T point; an imposed
+// mu(FeO) of -400, -390 and -380 kJ calculates each assemblage that depends
+// on it three times. The progress mark goes to the screen at every
+// calculation of assemblage 50, as many times as the listing has rows for it.
+TEST(Minimisation, TheProgressMarkAtEveryCalculationOfTheFiftiethAssemblage)
+{
+    auto files = inputs("axfile axex\nwith ol opx g q ky and sillim coe crst sp cor per\ninexcess none\n"
+                        "pseudosection\ndogmin 1\nsetmu FeO\nvarrange 3 3\ndiagramPT 2 14 400 900\ncalcP 8\n"
+                        "calcT 700\nbulk SiO2 Al2O3 CaO MgO\nbulk 55 12 2 16\nautoexit\n*\n");
+    files["pm-axex.txt"] += "coe\ncrst\nsp\ncor\nper\n";
+    // yes to the untested chemical potentials, its window and interval
+    const auto r = runpm(files, "y\n-400 -380\n10\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    const std::string& ic = r.file("pm-t-ic.txt");
+    ASSERT_FALSE(has(ic, "\n100  ")) << ic;
+    EXPECT_EQ(pmtest::countof(ic, "\n50     "), 3) << ic;
+    EXPECT_EQ(pmtest::countof(r.screen, "@"), 3) << r.screen;
+}
+
 }  // namespace
