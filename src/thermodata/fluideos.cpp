@@ -1,9 +1,9 @@
 // Equations of state of the fluid end-members. H2O and CO2 each have two:
-// the Pitzer-Sterner density equation (volume roots by scan and bisection)
-// for the newer dataset generation, and a compensated Redlich-Kwong form
-// (CORK: a modified Redlich-Kwong volume by Newton iteration plus a virial
-// term at high pressure) for the older one. Other gases use a
-// corresponding-states CORK from their critical constants.
+// the Pitzer-Sterner density equation (volume roots by scan and bisection,
+// finished by Newton's method) for the newer dataset generation, and a
+// compensated Redlich-Kwong form (CORK: a modified Redlich-Kwong volume by
+// Newton iteration plus a virial term at high pressure) for the older one.
+// Other gases use a corresponding-states CORK from their critical constants.
 #include <array>
 #include <cmath>
 
@@ -27,6 +27,24 @@ constexpr int scansteps = 20;
 double h2opsat(double t, double constant)
 {
     return constant + 7.29395e-07 * t * t - 2.34622e-09 * t * t * t + 4.83607e-15 * t * t * t * t * t;
+}
+
+// Pressure (bar) of the Pitzer-Sterner equation at molar volume v (cm3/mol),
+// as pspressure gives it, with its slope dP/dV (bar per cm3) in dpdv.
+double pspressureslope(double v, double t, const PSCoefs& c, double& dpdv)
+{
+    const double rho = 1.0 / v;
+    const double rho2 = rho * rho;
+    const double d = c[2] + rho * (c[3] + rho * (c[4] + rho * (c[5] + rho * c[6])));
+    const double dd = c[3] + rho * (2.0 * c[4] + rho * (3.0 * c[5] + rho * 4.0 * c[6]));
+    const double ddd = 2.0 * c[4] + rho * (6.0 * c[5] + rho * 12.0 * c[6]);
+    const double e8 = std::exp(-c[8] * rho), e10 = std::exp(-c[10] * rho);
+    // d/drho of the bracket below, then drho/dV = -rho^2
+    const double dbracket = 1.0 + 2.0 * c[1] * rho -
+                            (2.0 * rho * dd + rho2 * ddd - 2.0 * rho2 * dd * dd / d) / (d * d) +
+                            c[7] * e8 * rho * (2.0 - c[8] * rho) + c[9] * e10 * rho * (2.0 - c[10] * rho);
+    dpdv = -rbar * t * rho2 * dbracket;
+    return rbar * t * (rho + c[1] * rho2 - rho2 * dd / (d * d) + c[7] * rho2 * e8 + c[9] * rho2 * e10);
 }
 
 // The Pitzer-Sterner residual pressure and fugacity at one P and T.
@@ -80,8 +98,10 @@ struct PSState {
         return nint;
     }
 
-    // Bisection from the end whose residual is negative, keeping that side.
-    double bisect(double lo, double hi, double tol) const
+    // Bisection from the end whose residual is negative, keeping that side;
+    // across receives the other end of the last interval, where the residual
+    // is positive (x itself when the residual there is exactly 0).
+    double bisect(double lo, double hi, double tol, double& across) const
     {
         const double flo = funcx(lo);
         if (flo * funcx(hi) >= 0.0) runio::bomb("sterner-pitzer", "no bracket", 0);
@@ -91,9 +111,44 @@ struct PSState {
             step /= 2.0;
             const double fm = funcx(x + step);
             if (fm <= 0.0) x += step;
-            if (std::fabs(step) < tol || fm == 0.0) return x;
+            if (std::fabs(step) < tol || fm == 0.0) {
+                across = fm == 0.0 ? x : x + step;
+                return x;
+            }
         }
         runio::bomb("sterner-pitzer", "did not converge", 0);
+    }
+
+    // The bisected root finished by Newton's method on the equation, inside
+    // the last bisection interval [x, across] so that it stays the root the
+    // bisection chose; a Newton step that would leave the interval halves it
+    // instead. The bisection leaves up to 0.001 cm3, which the slopes of the
+    // fluid's activities over 0.01 K (sizes and interaction energies made
+    // from the volumes) turn into jumps of several percent; finished, the
+    // volume is smooth in P and T to rounding.
+    double newtonfinish(double x, double across) const
+    {
+        double neg = x, pos = across;   // residual negative at neg, positive at pos
+        double v = x;
+        for (int round = 1; round <= 40 && neg != pos; ++round) {
+            double dpdv;
+            const double f = pspressureslope(v, t, c, dpdv) - pbar;
+            if (f == 0.0) return v;
+            if (f < 0.0)
+                neg = v;
+            else
+                pos = v;
+            const double next = v - f / dpdv;
+            if (!(next >= std::fmin(neg, pos) && next <= std::fmax(neg, pos))) {
+                v = 0.5 * (neg + pos);
+                continue;
+            }
+            // Newton converges quadratically here: a step of 1e-9 of the
+            // volume leaves the next one at rounding.
+            if (std::fabs(next - v) <= 1e-9 * v) return next;
+            v = next;
+        }
+        return v;
     }
 
     // Below the critical point the isotherm has three volume roots over a
@@ -103,7 +158,7 @@ struct PSState {
     // liquid-like (bulk modulus -V dP/dV below the pressure, which a gas below
     // its Boyle temperature and the unstable middle root both show), a fine
     // geometric scan up from the smallest volume looks for a denser root.
-    double densestroot(double x) const
+    double densestroot(double x, double& across) const
     {
         constexpr double h = 1e-6;
         const double kt = -(funcx(x * (1.0 + h)) - funcx(x * (1.0 - h))) / (2.0 * h);
@@ -112,7 +167,7 @@ struct PSState {
         double a = scanstart, fa = funcx(a);
         while (a * ratio < x) {
             const double b = a * ratio, fb = funcx(b);
-            if (fa * fb < 0.0) return bisect(a, b, (a + b) * 1e-6 / 2.0);
+            if (fa * fb < 0.0) return bisect(a, b, (a + b) * 1e-6 / 2.0, across);
             a = b;
             fa = fb;
         }
@@ -268,19 +323,23 @@ void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, doubl
     const int nint = s.bracketroots(limit, lo, hi);
     if (nint == 0) runio::bomb("sterner-pitzer", "no bracket", 0);
 
-    double root;
+    double root = 0.0, across = 0.0;
     if (nint == 1) {
-        root = s.bisect(scanstart, limit, 0.001);
-        if (psat > 0.0 && pbar > psat) root = s.densestroot(root);
+        root = s.bisect(scanstart, limit, 0.001, across);
+        if (psat > 0.0 && pbar > psat) root = s.densestroot(root, across);
     } else {
         // The vapour below the saturation pressure, the liquid above it.
-        root = 0.0;
         for (int k = 1; k <= nint; ++k) {
             const double a = lo[k], b = hi[k];
-            const double x = s.bisect(a, b, (a + b) * 1e-6 / 2.0);
-            if (k == 1 || (pbar < psat ? x > root : x < root)) root = x;
+            double xacross;
+            const double x = s.bisect(a, b, (a + b) * 1e-6 / 2.0, xacross);
+            if (k == 1 || (pbar < psat ? x > root : x < root)) {
+                root = x;
+                across = xacross;
+            }
         }
     }
+    root = s.newtonfinish(root, across);
     v = root / 10.0;
     rtlnf = rfugacity * t * s.calclnf(root);
 }
@@ -350,9 +409,8 @@ double fluidvolume(double p, double t, double xco2, double xh2o)
     h2oeos(vw, unused, p, t);
     const double vmix = xco2 * vc + xh2o * vw;
     if (ds.dsgen6) {
-        // The scanned roots carry an absolute tolerance of 0.001 cm3, which a
-        // difference over 1e-4 kbar turns into noise as large as the excess
-        // itself: dV/dP comes from the slope of each equation at its root.
+        // dV/dP from the slope of each equation at its root, exact where a
+        // difference over 1e-4 kbar carries the truncation of its step.
         PSCoefs cc, cw;
         psco2coefs(t, cc);
         psh2ocoefs(t, cw);

@@ -149,9 +149,9 @@ TEST_F(Activities, FluidFromTheEquationsOfState)
     }
     // The sizes and W are made linear in P and T with forward differences of
     // the volumes over 0.01 K and 0.001 kbar: their P and T derivatives hold
-    // to the truncation of those steps, about h/P for V ~ 1/P.  The older
-    // equations of state are smooth to rounding; the newer ones are
-    // converged only to 0.001 cm3, which such a step would turn into noise.
+    // to the truncation of those steps, about h/P for V ~ 1/P.  Here with the
+    // older equations of state; the newer ones are checked end to end with
+    // the jacobian of a fluid-bearing equilibrium.
     thermodata::ds.dsgen6 = false;
     for (const double p : {2.0, 15.0}) checkderivatives(at(p, 900.0, {0.3}), 1e-6, 2e-3 / p, "fluid");
 }
