@@ -103,6 +103,7 @@ void store(SolveState& s, int b, int k, bool success)
     sp.text.clear();
     sp.x.fill(0.0);
     sp.sys.fill(0.0);
+    sp.hassys = false;
     if (!success) {
         sp.p = 0.0;
         sp.t = 273.15;
@@ -111,7 +112,10 @@ void store(SolveState& s, int b, int k, bool success)
     sp.p = r.p;
     sp.t = r.t;
     for (int i = 3; i <= sp.last; ++i) sp.x[i] = u.nlex[i];
-    if (r.nmodevec > 0) {
+    // The rock's G, H, S, V and density need its modes and the phases'
+    // properties, which only a pseudosection's calculation has.
+    sp.hassys = r.nmodevec > 0 && numerics::phchoice.phaseprops;
+    if (sp.hassys) {
         const double v[6] = {0.0, r.sysg[1], r.sysh[1], r.syss[1], r.sysv[1], r.sysrho[1]};
         for (int i = 1; i <= 5; ++i) sp.sys[i] = v[i];
     }
@@ -315,6 +319,8 @@ void outputlines(const SolveState& s)
     putstr(0, "", 1, runio::mout);
 }
 
+// A value of the rock that was not calculated is left empty; a point that
+// failed has -1 throughout.
 void csvrows(int pass)
 {
     std::string row, row2;
@@ -341,10 +347,12 @@ void csvrows(int pass)
         addfield(inttext(pass % groupsevery), 4, p2);
         row2 += p2 + ", ";
         for (int v = 1; v <= 5; ++v) {
-            if (sp.success)
+            if (!sp.success)
+                addfield("-1", 10, row2);
+            else if (sp.hassys)
                 addreal(sp.sys[v], 3, true, 10, row2);
             else
-                addfield("-1", 10, row2);
+                addfield("", 10, row2);
             row2 += ", ";
         }
     }

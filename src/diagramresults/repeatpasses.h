@@ -64,6 +64,7 @@ struct StoredPoint {
     double p = 0.0, t = 0.0;   // kbar, K
     runio::Arr<double, numerics::maxnlex + 1> x{};   // unknowns 3..74 in their own units
     runio::Arr<double, 6> sys{};                      // G, H, S, V, rho of the rock
+    bool hassys = false;                              // those were calculated (modes and phase properties)
     std::string text;
 };
 

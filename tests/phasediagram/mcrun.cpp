@@ -201,7 +201,9 @@ TEST(MonteCarlo, ExampleRunAndItsListings)
 }
 
 // The example's batches have no bulk, so their modes are no unknowns: each
-// batch's header names just the columns its rows carry.
+// batch's header names just the columns its rows carry, and the rock's G,
+// H, S, V and density, which a run outside a pseudosection never
+// calculates, are left empty rather than written as 0.
 TEST(MonteCarlo, ExampleCsvHeaderNamesTheColumnsOfItsRows)
 {
     std::map<std::string, std::string> files;
@@ -220,6 +222,9 @@ TEST(MonteCarlo, ExampleCsvHeaderNamesTheColumnsOfItsRows)
         ++rows;
     }
     EXPECT_EQ(rows, 200);
+    std::string empty;
+    for (int v = 0; v < 5; ++v) empty += std::string(10, ' ') + ", ";
+    EXPECT_TRUE(has(r.file("pm-exmc2.csv"), "\n   1, " + empty + "   1, " + empty + "\n"));
 }
 
 TEST(MonteCarlo, BatchRunAtDebugLevelZeroAccumulatesEachPointOnce)
