@@ -293,13 +293,9 @@ void fractbulk(SolveState& s)
     const FractState& f = fract;
     static runio::Arr<double, numerics::maxnlex + 1> modes{};
     static Rows rows;
+    // Modes found after the solve: none when no modes of the assemblage fit
+    // the bulk, and then the path cannot be followed.
     const int nmodes = stepmodes(modes);
-    if (nmodes == 0 && !runio::scriptflags.modesinnle) {
-        // Modes found after the solve: none when the bulk lies outside the phases.
-        putstr(0, "no modes for the bulk at this step: the fractionation ends", 1, runio::msol);
-        s.fractstop = true;
-        return;
-    }
     assemblagerows(s, rows, 0);
     if (rows.n != nmodes) bomb("fractbulk", "fract dimensions mismatch", 0);
     st.nrbi = nmodes;

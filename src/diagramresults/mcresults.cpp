@@ -5,6 +5,7 @@
 // entry of the " results = {" list of the drawing-program file, with its
 // lines in the output file and one row in each csv file.  The screen shows
 // the progress every 250 passes.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "diagramresults/diagramresults.h"
 #include "diagramresults/repeatpasses.h"
 #include "diagramresults/resultwork.h"
+#include "phasediagram/calculation.h"
 #include "runio/scriptset.h"
 
 namespace diagramresults {
@@ -93,13 +95,15 @@ void store(SolveState& s, int b, int k, bool success)
     StoredPoint& sp = acc.stored[++acc.nstored];
     sp.item = b;
     sp.point = k;
-    sp.nvar = u.nvar;
-    sp.nmodes = u.nmodes;
+    // Modes found after the solve are no unknowns: nlex holds nothing of
+    // theirs after the variables.
+    sp.last = std::min(2 + phasediagram::batchcolumns(s, b), numerics::maxnlex);
     sp.success = success;
     sp.filterpass = success;
     sp.text.clear();
     sp.x.fill(0.0);
     sp.sys.fill(0.0);
+    sp.hassys = false;
     if (!success) {
         sp.p = 0.0;
         sp.t = 273.15;
@@ -107,8 +111,11 @@ void store(SolveState& s, int b, int k, bool success)
     }
     sp.p = r.p;
     sp.t = r.t;
-    for (int i = 3; i <= u.nvar + u.nmodes && i <= numerics::maxnlex; ++i) sp.x[i] = u.nlex[i];
-    if (r.nmodevec > 0) {
+    for (int i = 3; i <= sp.last; ++i) sp.x[i] = u.nlex[i];
+    // The rock's G, H, S, V and density need its modes and the phases'
+    // properties, which only a pseudosection's calculation has.
+    sp.hassys = r.nmodevec > 0 && numerics::phchoice.phaseprops;
+    if (sp.hassys) {
         const double v[6] = {0.0, r.sysg[1], r.sysh[1], r.syss[1], r.sysv[1], r.sysrho[1]};
         for (int i = 1; i <= 5; ++i) sp.sys[i] = v[i];
     }
@@ -230,10 +237,9 @@ void entrypoints(double d)
             line += ", ";
             addreal(celsius(sp.t), tdecimals(), true, 0, line);
             line += "}, {";
-            const int last = sp.nvar + sp.nmodes;
-            for (int x = 3; x <= last; ++x) {
+            for (int x = 3; x <= sp.last; ++x) {
                 if (x > 3) line += ", ";
-                if ((x == 12 || x == 24 || x == 36 || x == 48) && x != last) {
+                if ((x == 12 || x == 24 || x == 36 || x == 48) && x != sp.last) {
                     pxline(line);
                     line = runio::spaces(13);
                 }
@@ -287,7 +293,7 @@ void outputlines(const SolveState& s)
 
     for (int i = 1; i <= acc.nstored; ++i) {
         const StoredPoint& sp = acc.stored[i];
-        const int count = sp.nvar + sp.nmodes;
+        const int count = sp.last;
         if (i == 1 || acc.stored[i - 1].item != sp.item) {
             const runio::BatchRec& r = record(sp.item);
             putstr(0, inttext(labelnumber(sp.item)) + " " + inttext(r.npt) + " " + inttext(count) + "     " +
@@ -313,6 +319,8 @@ void outputlines(const SolveState& s)
     putstr(0, "", 1, runio::mout);
 }
 
+// A value of the rock that was not calculated is left empty; a point that
+// failed has -1 throughout.
 void csvrows(int pass)
 {
     std::string row, row2;
@@ -328,7 +336,7 @@ void csvrows(int pass)
         row += ", ";
         addreal(celsius(sp.t), 2, true, 10, row);
         row += ", ";
-        for (int x = 3; x <= sp.nvar + sp.nmodes; ++x) {
+        for (int x = 3; x <= sp.last; ++x) {
             if (sp.success)
                 addreal(sp.x[x], 5, true, 10, row);
             else
@@ -339,10 +347,12 @@ void csvrows(int pass)
         addfield(inttext(pass % groupsevery), 4, p2);
         row2 += p2 + ", ";
         for (int v = 1; v <= 5; ++v) {
-            if (sp.success)
+            if (!sp.success)
+                addfield("-1", 10, row2);
+            else if (sp.hassys)
                 addreal(sp.sys[v], 3, true, 10, row2);
             else
-                addfield("-1", 10, row2);
+                addfield("", 10, row2);
             row2 += ", ";
         }
     }

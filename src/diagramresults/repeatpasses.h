@@ -57,11 +57,14 @@ extern McState mc;
 // One point of a pass, kept until the pass's verdict.
 struct StoredPoint {
     int item = 0, point = 0;   // batch item and its point number
-    int nvar = 0, nmodes = 0;
+    // The last unknown the point carries: from 3 on, those its item solves
+    // for (phasediagram::batchcolumns), in every output alike.
+    int last = 2;
     bool success = false, filterpass = false;
     double p = 0.0, t = 0.0;   // kbar, K
     runio::Arr<double, numerics::maxnlex + 1> x{};   // unknowns 3..74 in their own units
     runio::Arr<double, 6> sys{};                      // G, H, S, V, rho of the rock
+    bool hassys = false;                              // those were calculated (modes and phase properties)
     std::string text;
 };
 

@@ -108,7 +108,7 @@ void checkmodeslot(int pos, bool unknown)
     bomb("makecrossrefs", "too many modes" + maxlabel(maxnlex), 0);
 }
 
-void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
+void setmodes(const PhaseFlags& phases)
 {
     Unknowns& u = unk;
     const runio::ScriptFlags& sf = runio::scriptflags;
@@ -116,11 +116,9 @@ void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
     u.nmodes = u.nsolmodes = 0;
     if (sf.modesinnle) {
         int m = 0;
-        const bool exbuff = runio::scriptset.exbuff == 0;
         for (int e = 1; e <= thermodata::ems.nem; ++e) {
-            if (!u.phasestart[e]) continue;
+            if (!u.phasestart[e] || !hasmodeunknown(u.emphase[e])) continue;
             const axmodels::SolPhase& s = ph.prec1[u.emphase[e]];
-            if (exbuff && s.fluid) continue;
             checkmodeslot(u.nvar + m + 1, true);
             ++m;
             u.modephase[m] = u.emphase[e];
@@ -132,7 +130,7 @@ void setmodes(const PhaseFlags& phases, const runio::Arr<bool, 400 + 1>& held)
         }
         u.nsolmodes = m;
         for (int p = 1; p <= ph.npure; ++p) {
-            if (!phases[nss + p] || held[p]) continue;
+            if (!phases[nss + p] || !hasmodeunknown(nss + p)) continue;
             checkmodeslot(u.nvar + m + 1, true);
             ++m;
             const axmodels::PurePhase& pp = ph.prec0[p];
@@ -286,6 +284,14 @@ void addphaselimits(int k, int n, const char* where)
     }
 }
 
+// The externally buffered fluid is outside the mass balance, and a pure
+// phase held by a set activity or chemical potential has no amount of its own.
+bool hasmodeunknown(int k)
+{
+    if (k > ph.nss) return !heldbysetting(ph.prec0[k - ph.nss].name);
+    return !(runio::scriptset.exbuff == 0 && ph.prec1[k].fluid);
+}
+
 void makecrossrefs(const PhaseFlags& phases)
 {
     Unknowns& u = unk;
@@ -319,7 +325,7 @@ void makecrossrefs(const PhaseFlags& phases)
     thermodata::comps.nemr = l.e;
     forgetgibbs();
 
-    setmodes(phases, held);
+    setmodes(phases);
     u.xname[1] = "P(kbar)";
     u.xname[2] = std::string("T(") + runio::degreesign + "C)";
     u.xco2fixed = u.ixco2var != 0 && !u.xfree[u.ixco2var];

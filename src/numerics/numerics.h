@@ -53,6 +53,9 @@ void svd(int m, int n);
 // The unknown list and cross-references of the assemblage whose phases are
 // flagged (1-based: solution phases 1..nss, then the pure phases).
 void makecrossrefs(const PhaseFlags& phases);
+// Whether phase k (solution phases 1..nss, then the pure phases) takes a
+// mode unknown when the modes are solved for.
+bool hasmodeunknown(int k);
 // Loop lengths of the calculation's odometer (lim[1..nloops]): held
 // variables and modes, bulk points, set activities and chemical potentials,
 // then P and T.

@@ -60,6 +60,16 @@ void batchcomponents(const numerics::PhaseFlags& flags, runio::BatchRec& r)
     r.ncomp = highest;
 }
 
+// Batch item b solves for its modes when it has a bulk of its own; the
+// first item of a fractionation, whose bulk is the path's, only above
+// variance 2 (below it the modes come from the mass balance after the solve).
+bool itemmodesinnle(int b)
+{
+    const runio::BatchTables& bt = runio::batches;
+    if (solveglobals.fracton && b == 1) return bt.batchrec[1].variance > 2;
+    return bt.batchrec[b].bulkflag;
+}
+
 // A direct write to a csv file, continuing its line.
 void csvwrite(runio::Channel ch, const std::string& text)
 {
@@ -134,8 +144,8 @@ void dobatch(SolveState& s, int item)
     for (int i = 1; i <= r.np; ++i) w.plist[i] = r.p[i];
     for (int i = 1; i <= r.nt; ++i) w.tlist[i] = r.t[i];
 
+    sf.modesinnle = itemmodesinnle(item);
     if (r.bulkflag) {
-        sf.modesinnle = true;
         sf.modesafternle = false;
         if (s.firstiteration) batchcomponents(flags, r);
         thermodata::Components& cs = thermodata::comps;
@@ -193,9 +203,8 @@ void dobatch(SolveState& s, int item)
     runio::ScriptSet& ss = runio::scriptset;
     w.calcvariable = bt.batchrec[1].solvet ? 1 : 0;
     if (item == 1) {
-        // Below a variance of 3 the modes of item 1 come from the mass balance
-        // after the solve: a later item, solved with its modes, leaves them off.
-        sf.modesinnle = bt.batchrec[1].variance > 2;
+        // Without mode unknowns item 1 finds its modes after the solve, which
+        // a later item, solved with its modes, turned off.
         sf.modesafternle = !sf.modesinnle;
         sf.pseudosection = !sf.modesinnle;
         ss.printbulkinfosw = 0;
@@ -217,6 +226,7 @@ void writeequilist(SolveState& s, int item)
         return f + ", ";
     };
     const std::string quote = "\"";
+    static ColumnNames columns;
     for (int b = 1; b <= bt.nbatch; ++b) {
         const numerics::PhaseFlags flags = batchphases(s, b);
         const std::string number = runio::inttext(bt.batchmap[b] > 0 ? bt.batchmap[b] : b);
@@ -235,27 +245,23 @@ void writeequilist(SolveState& s, int item)
         putstr(1, line + "},", 1, runio::mpx);
 
         line = " {";
-        std::string csv = "   #, " + field(tag + "P") + field(tag + "T");
         int v = 0;
         for (int k = 1; k <= ph.nss; ++k) {
             if (!flags[k]) continue;
             for (int j = 1; j <= ph.prec1[k].nvar; ++j) {
-                const std::string& name = ph.prec1[k].var[j].name;
                 if (++v > 1) line += ", ";
                 if (v % 12 == 0 && v <= 48) {
                     putstr(0, line, 1, runio::mpx);
                     line = "  ";
                 }
-                line += quote + name + quote;
-                csv += field(tag + name);
+                line += quote + ph.prec1[k].var[j].name + quote;
             }
         }
         line += b == bt.nbatch ? "}} };" : "}},";
         putstr(0, line, 1, runio::mpx);
-        for (int k = 1; k <= ph.nss; ++k)
-            if (flags[k]) csv += field(tag + ph.prec1[k].name);
-        for (int k = 1; k <= ph.npure; ++k)
-            if (flags[ph.nss + k]) csv += field(tag + ph.prec0[k].name);
+        std::string csv = "   #, " + field(tag + "P") + field(tag + "T");
+        const int ncolumns = batchcolumns(s, b, &columns);
+        for (int c = 1; c <= ncolumns && c <= maxcolumns; ++c) csv += field(tag + columns[c]);
         csvwrite(runio::chcsv, csv);
         std::string csv2 = "   #, ";
         for (const char* q : {"G", "H", "S", "V", "rho"}) csv2 += field(tag + q);
@@ -263,6 +269,23 @@ void writeequilist(SolveState& s, int item)
     }
     putstr(0, "", 1, runio::mcsv);
     putstr(0, "", 1, runio::mcsv2);
+}
+
+int batchcolumns(const SolveState& s, int b, ColumnNames* names)
+{
+    const numerics::PhaseFlags flags = batchphases(s, b);
+    int n = 0;
+    auto add = [&](const std::string& name) {
+        // Beyond the solver's unknowns the item's own set-up stops the run.
+        if (++n <= maxcolumns && names != nullptr) (*names)[n] = name;
+    };
+    for (int k = 1; k <= ph.nss; ++k)
+        if (flags[k])
+            for (int v = 1; v <= ph.prec1[k].nvar; ++v) add(ph.prec1[k].var[v].name);
+    if (itemmodesinnle(b))
+        for (int k = 1; k <= ph.nss + ph.npure; ++k)
+            if (flags[k] && numerics::hasmodeunknown(k)) add(phasename(k));
+    return n;
 }
 
 }  // namespace phasediagram

@@ -45,5 +45,12 @@ void postprocess(SolveState& s);
 void setupbatch(SolveState& s);
 void dobatch(SolveState& s, int item);
 void writeequilist(SolveState& s, int item);
+// The unknowns from 3 on that batch item b solves for, by name: the
+// variables of its solution phases, then, when its modes are unknowns of the
+// solve, the mode of each phase that takes one.  The points of the item that
+// a batch run accumulates carry exactly these, and the csv header names them.
+constexpr int maxcolumns = numerics::maxnlex - 2;
+using ColumnNames = runio::Arr<std::string, maxcolumns + 1>;
+int batchcolumns(const SolveState& s, int b, ColumnNames* names = nullptr);
 
 }  // namespace phasediagram

@@ -272,4 +272,24 @@ TEST(Fractionation, EventAddingAPhaseAndTheFatalsOfTheSetUp)
     EXPECT_TRUE(has(r.screen, "-- run bombed in setupfract : porosity below 0")) << r.screen;
 }
 
+// Olivine and orthopyroxene at variance 2 have their modes found after the
+// solve, and two phases cannot balance a bulk of three oxides: with no modes
+// for the step the path cannot be followed, which is a fatal error, not a
+// normal end.
+TEST(Fractionation, NoModesForTheBulkStopTheRun)
+{
+    const std::string script = "axfile axex\nwith ol opx\ninexcess none\npseudosection\nzeromodeisopleth no\n"
+                               "modeisopleth no\ndiagramPT 1 20 400 1000\nfract ol 0.01 0 10 700 0 10 2\n"
+                               "rbi SiO2 MgO FeO\nrbi ol 0.6 1 1.6 0.4\nrbi opx 0.4 2 1.4 0.6\n"
+                               "batchxyzguess startblock\nbatchxyzguess x(ol) 0.2\nbatchxyzguess x(opx) 0.3\n"
+                               "batchxyzguess Q(opx) 0.1\nbatch ol opx 2 1 0\nautoexit\n*\n";
+    const auto r = runpm({{"pm-prefs.txt", pmtest::prefsfile("6ex", "f", 1)},
+                          {"pm-f.txt", script},
+                          {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")},
+                          {"pm-axex.txt", pmtest::examplefile("pm-axex.txt")}},
+                         "");
+    EXPECT_EQ(r.status, 1) << r.screen;
+    EXPECT_TRUE(has(r.screen, "\n-- run bombed in fractbulk : fract dimensions mismatch\n")) << r.screen;
+}
+
 }  // namespace
