@@ -107,6 +107,19 @@ bool promptreal(const std::string& prompt, double& x)
     return true;
 }
 
+double promptcelsius(const std::string& prompt)
+{
+    // Every Gibbs energy is taken at the temperature in kelvin, which must be
+    // above absolute zero: a typed slip there is asked again, not carried on
+    // to the calculation.
+    for (;;) {
+        double tc = 0.0;
+        promptreal(prompt, tc);
+        if (tc + 273.15 > 0.0) return tc + 273.15;
+        putstr(0, "the temperature must be above -273.15" + degreesc + " (0 K): give it again", 1, msl);
+    }
+}
+
 void promptinteger(const std::string& prompt, int& n)
 {
     promptvalue(prompt, [&](const std::string& w, std::string& m) {

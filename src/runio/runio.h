@@ -246,6 +246,7 @@ void prstrings(Words& words);
 void promptstrings(const std::string& prompt, Words& words);
 void promptstring(const std::string& prompt, std::string& word);
 bool promptreal(const std::string& prompt, double& x);
+double promptcelsius(const std::string& prompt);   // a temperature typed in degrees C, returned in K
 void promptinteger(const std::string& prompt, int& n);
 void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n);
 bool query(const std::string& question);
