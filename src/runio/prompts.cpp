@@ -133,9 +133,10 @@ void promptinteger(const std::string& prompt, int& n)
 void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n)
 {
     if (n > maxwords) bomb("promptreals", "too many values asked for" + std::string(" (max = 400)"), 1);
+    const bool counted = n <= 0;   // as many values as the reply gives
     Words words, more;
     promptstrings(prompt, words);
-    if (n <= 0) {
+    if (counted) {
         n = words.n;
     } else {
         // Words beyond the n-th are not used, so the list never needs to grow past 400.
@@ -150,16 +151,26 @@ void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, i
     std::string message;
     for (int i = 1; i <= n; ++i) {
         double v;
-        std::string w = words[i];
-        while (!str2real(w, v, message)) {
+        while (!str2real(words[i], v, message)) {
             std::string next = message;
             for (;;) {
                 promptstrings(next, more);
                 if (more.n > 0) break;
                 next = " ";
             }
-            if (iskill(more[1])) killrun();
-            w = more[1];
+            for (int k = 1; k <= more.n; ++k)
+                if (iskill(more[k])) killrun();
+            // The reply that replaces a bad word is read whole, as the first
+            // one is: its words take the bad word's place, so a window typed
+            // again as "4 12" keeps both its ends.
+            if (counted && words.n - 1 + more.n > maxwords)
+                bomb("promptreals", "too many values" + maxlabel(maxwords), 0);
+            Words spliced;
+            for (int k = 1; k < i; ++k) spliced[++spliced.n] = words[k];
+            for (int k = 1; k <= more.n && spliced.n < maxwords; ++k) spliced[++spliced.n] = more[k];
+            for (int k = i + 1; k <= words.n && spliced.n < maxwords; ++k) spliced[++spliced.n] = words[k];
+            words = spliced;
+            if (counted) n = words.n;
         }
         values[i] = v;
     }
