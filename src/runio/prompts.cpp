@@ -16,8 +16,13 @@ bool readreply(std::string& s)
 {
     flushfiles();
     std::fflush(stdout);
-    if (!readstdinline(s)) bomb("read in prstrings", "end of input", 0);
-    return true;
+    return readstdinline(s);
+}
+
+// A reply the run cannot go on without: the end of input ends the run.
+void needreply(std::string& s)
+{
+    if (!readreply(s)) bomb("read in prstrings", "end of input", 0);
 }
 
 void logecho(const Words& words)
@@ -43,7 +48,7 @@ void prstrings(Words& words)
 {
     std::string raw;
     for (;;) {
-        readreply(raw);
+        needreply(raw);
         std::string edited;
         edited.reserve(raw.size());
         for (char ch : raw) {
@@ -176,15 +181,26 @@ void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, i
     }
 }
 
-bool query(const std::string& question)
+namespace {
+
+// A yes/no question; at the end of input the answer is no when endisno,
+// and otherwise the run ends there.
+bool askquery(const std::string& question, bool endisno)
 {
     putstr(0, question + " ? ", 0, msl);
     std::string reply;
-    readreply(reply);
-    if (reply == "?") {
+    bool got = readreply(reply);
+    if (got && reply == "?") {
         putstr(1, "sorry, you are on your own...", 2, msl);
         putstr(0, question + " ? ", 0, msl);
-        readreply(reply);
+        got = readreply(reply);
+    }
+    if (!got) {
+        if (!endisno) bomb("read in prstrings", "end of input", 0);
+        // Nothing was typed to end the question's line on the screen.
+        putstr(0, "", 1, mscreen);
+        if (logopen()) putstr(0, "no", 1, mlog);
+        return false;
     }
     const std::string r = trim(reply);
     const bool yes = r.empty() || r == "1" || r == "yes" || r == "y" || r == "Y";
@@ -193,12 +209,18 @@ bool query(const std::string& question)
     return yes;
 }
 
+}  // namespace
+
+bool query(const std::string& question) { return askquery(question, false); }
+
+bool closingquery(const std::string& question) { return askquery(question, true); }
+
 void promptcontrol(const std::string& question, int& sw)
 {
     if (sw != 2) return;
     putstr(0, question + " ? ", 0, msl);
     std::string reply;
-    readreply(reply);
+    needreply(reply);
     const std::string r = trim(reply);
     const bool yes = r.empty() || r == "yes" || r == "y" || r == "1" || r == "ok";
     if (logopen()) putstr(0, yes ? "yes" : "no", 1, mlog);
