@@ -172,10 +172,10 @@ void mainprogram()
         putstr(0, "", 1, msl);
         flushfiles();
         if (run.calcmode == 5 || scriptset.autoexit) break;
-        if (!query(morequestion(run.calcmode))) break;
+        if (!closingquery(morequestion(run.calcmode))) break;
     }
     putstr(0, std::string(60, '='), 1, msol);
-    if (run.calcmode != 5 && !scriptset.autoexit) query("all done - hit return to exit");
+    if (run.calcmode != 5 && !scriptset.autoexit) closingquery("all done - hit return to exit");
     disposestore();
     if (run.calcmode == 5) dsfit::kalfitend();
     if (scriptset.batchsw == 0 || scriptflags.dogminon) showelapsed();

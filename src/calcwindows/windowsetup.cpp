@@ -135,8 +135,7 @@ void checkaxes(bool temperature, double& low, double& high, void (*second)(doubl
 void fixedt()
 {
     Windows& w = win;
-    runio::promptreal("fixed T (in " + degreesc + ")", w.tcalc);
-    w.tcalc += 273.15;
+    w.tcalc = runio::promptcelsius("fixed T (in " + degreesc + ")");
     w.tlow = w.thigh = w.tcalc;
 }
 

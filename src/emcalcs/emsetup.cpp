@@ -79,20 +79,20 @@ int solutionactivities()
 {
     putstr(1, "activities of end-members in solid solutions are calculated with", 1, msl);
     std::string line = "input values of compositional variables";
-    double p = 0.0, tc = 0.0;
+    double p = 0.0, t = 0.0;
     const runio::ScriptSet& s = runio::scriptset;
     if (s.ptforaxe == 1) {
         putstr(0, line, 1, msl);
         runio::promptreal("P for a-x in kbar", p);
-        runio::promptreal(std::string("T for a-x in ") + runio::degreesign + "C", tc);
+        t = runio::promptcelsius("T for a-x in " + runio::degreesc);
     } else {
         p = s.ptforaxep;
-        tc = s.ptforaxet;
+        const double tc = s.ptforaxet;
         line += " at PT: " + runio::realstr(p, 1, true) + " kbar, " + runio::realstrshort(std::nearbyint(tc)) +
                 runio::degreesign + "C (from script)";
         putstr(0, line, 1, msl);
+        t = tc + 273.15;
     }
-    const double t = tc + 273.15;
     calcwindows::win.pcalc = p;
     calcwindows::win.tcalc = t;
 

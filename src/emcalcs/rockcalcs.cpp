@@ -329,7 +329,7 @@ void rockcalcs()
 
         putstr(0, "", 1, msl);
         putstr(0, "", 1, msl);
-        if (s.autoexit || !runio::query("more calculations with these data")) return;
+        if (s.autoexit || !runio::closingquery("more calculations with these data")) return;
     }
 }
 

@@ -75,17 +75,7 @@ void askpoint()
 {
     putstr(1, "PT about which thermodynamics linearised", 1, runio::msl);
     runio::promptreal("  P", win.pcalc);
-    // The linear form is taken from G and its slopes at this point, which
-    // need a temperature above absolute zero.
-    for (;;) {
-        double tc = 0.0;
-        runio::promptreal("  T" + degreesc, tc);
-        if (tc + kelvin > 0.0) {
-            win.tcalc = tc + kelvin;
-            return;
-        }
-        putstr(0, "the temperature must be above -273.15" + degreesc + " (0 K): give it again", 1, runio::msl);
-    }
+    win.tcalc = runio::promptcelsius("  T" + degreesc);
 }
 
 std::string pointtext()

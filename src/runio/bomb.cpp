@@ -19,8 +19,9 @@ void writebomb(std::FILE* f, bool screen, const std::string& where, const std::s
 {
     std::string text = "\n-- run bombed in " + where + " : " + message + "\n\n";
     if (flag == 1)
-        text += std::string("\n===This shouldn't have happened...===\n") + "Please notify XW at \"" +
-                contactaddress + "\"\n" + "with full details, relevant files etc etc\n\n";
+        text += std::string("\n===This shouldn't have happened...===\n") +
+                "Please notify the PETRAMONDO maintainers at \"" + contactaddress + "\"\n" +
+                "with full details, relevant files etc etc\n\n";
     if (screen)
         screenwrite(text);
     else

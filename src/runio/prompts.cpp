@@ -16,8 +16,13 @@ bool readreply(std::string& s)
 {
     flushfiles();
     std::fflush(stdout);
-    if (!readstdinline(s)) bomb("read in prstrings", "end of input", 0);
-    return true;
+    return readstdinline(s);
+}
+
+// A reply the run cannot go on without: the end of input ends the run.
+void needreply(std::string& s)
+{
+    if (!readreply(s)) bomb("read in prstrings", "end of input", 0);
 }
 
 void logecho(const Words& words)
@@ -43,7 +48,7 @@ void prstrings(Words& words)
 {
     std::string raw;
     for (;;) {
-        readreply(raw);
+        needreply(raw);
         std::string edited;
         edited.reserve(raw.size());
         for (char ch : raw) {
@@ -107,6 +112,19 @@ bool promptreal(const std::string& prompt, double& x)
     return true;
 }
 
+double promptcelsius(const std::string& prompt)
+{
+    // Every Gibbs energy is taken at the temperature in kelvin, which must be
+    // above absolute zero: a typed slip there is asked again, not carried on
+    // to the calculation.
+    for (;;) {
+        double tc = 0.0;
+        promptreal(prompt, tc);
+        if (tc + 273.15 > 0.0) return tc + 273.15;
+        putstr(0, "the temperature must be above -273.15" + degreesc + " (0 K): give it again", 1, msl);
+    }
+}
+
 void promptinteger(const std::string& prompt, int& n)
 {
     promptvalue(prompt, [&](const std::string& w, std::string& m) {
@@ -120,9 +138,10 @@ void promptinteger(const std::string& prompt, int& n)
 void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n)
 {
     if (n > maxwords) bomb("promptreals", "too many values asked for" + std::string(" (max = 400)"), 1);
+    const bool counted = n <= 0;   // as many values as the reply gives
     Words words, more;
     promptstrings(prompt, words);
-    if (n <= 0) {
+    if (counted) {
         n = words.n;
     } else {
         // Words beyond the n-th are not used, so the list never needs to grow past 400.
@@ -137,30 +156,51 @@ void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, i
     std::string message;
     for (int i = 1; i <= n; ++i) {
         double v;
-        std::string w = words[i];
-        while (!str2real(w, v, message)) {
+        while (!str2real(words[i], v, message)) {
             std::string next = message;
             for (;;) {
                 promptstrings(next, more);
                 if (more.n > 0) break;
                 next = " ";
             }
-            if (iskill(more[1])) killrun();
-            w = more[1];
+            for (int k = 1; k <= more.n; ++k)
+                if (iskill(more[k])) killrun();
+            // The reply that replaces a bad word is read whole, as the first
+            // one is: its words take the bad word's place, so a window typed
+            // again as "4 12" keeps both its ends.
+            if (counted && words.n - 1 + more.n > maxwords)
+                bomb("promptreals", "too many values" + maxlabel(maxwords), 0);
+            Words spliced;
+            for (int k = 1; k < i; ++k) spliced[++spliced.n] = words[k];
+            for (int k = 1; k <= more.n && spliced.n < maxwords; ++k) spliced[++spliced.n] = more[k];
+            for (int k = i + 1; k <= words.n && spliced.n < maxwords; ++k) spliced[++spliced.n] = words[k];
+            words = spliced;
+            if (counted) n = words.n;
         }
         values[i] = v;
     }
 }
 
-bool query(const std::string& question)
+namespace {
+
+// A yes/no question; at the end of input the answer is no when endisno,
+// and otherwise the run ends there.
+bool askquery(const std::string& question, bool endisno)
 {
     putstr(0, question + " ? ", 0, msl);
     std::string reply;
-    readreply(reply);
-    if (reply == "?") {
+    bool got = readreply(reply);
+    if (got && reply == "?") {
         putstr(1, "sorry, you are on your own...", 2, msl);
         putstr(0, question + " ? ", 0, msl);
-        readreply(reply);
+        got = readreply(reply);
+    }
+    if (!got) {
+        if (!endisno) bomb("read in prstrings", "end of input", 0);
+        // Nothing was typed to end the question's line on the screen.
+        putstr(0, "", 1, mscreen);
+        if (logopen()) putstr(0, "no", 1, mlog);
+        return false;
     }
     const std::string r = trim(reply);
     const bool yes = r.empty() || r == "1" || r == "yes" || r == "y" || r == "Y";
@@ -169,12 +209,18 @@ bool query(const std::string& question)
     return yes;
 }
 
+}  // namespace
+
+bool query(const std::string& question) { return askquery(question, false); }
+
+bool closingquery(const std::string& question) { return askquery(question, true); }
+
 void promptcontrol(const std::string& question, int& sw)
 {
     if (sw != 2) return;
     putstr(0, question + " ? ", 0, msl);
     std::string reply;
-    readreply(reply);
+    needreply(reply);
     const std::string r = trim(reply);
     const bool yes = r.empty() || r == "yes" || r == "y" || r == "1" || r == "ok";
     if (logopen()) putstr(0, yes ? "yes" : "no", 1, mlog);

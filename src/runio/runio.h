@@ -247,9 +247,12 @@ void prstrings(Words& words);
 void promptstrings(const std::string& prompt, Words& words);
 void promptstring(const std::string& prompt, std::string& word);
 bool promptreal(const std::string& prompt, double& x);
+double promptcelsius(const std::string& prompt);   // a temperature typed in degrees C, returned in K
 void promptinteger(const std::string& prompt, int& n);
 void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n);
 bool query(const std::string& question);
+// A question that ends a pass or the run: the end of input answers it no.
+bool closingquery(const std::string& question);
 void promptcontrol(const std::string& question, int& sw);
 void rstrings(TextFile& tf, Words& words);
 void readwords(TextFile& tf, Words& words, bool dropcomments);

@@ -190,6 +190,30 @@ TEST(RunSpine, EndOfInputIsFatalNotAnEndlessLoop)
     EXPECT_NE(r.screen.find("-- run bombed in read in prstrings : end of input"), std::string::npos) << r.screen;
 }
 
+TEST(RunSpine, EndOfInputAfterAFinishedRunEndsItNormally)
+{
+    // The example pseudosection without autoexit, its replies from a file
+    // that ends once every calculation is done: no more passes, and exit.
+    std::string script = pmtest::examplefile("pm-exps.txt");
+    const std::size_t at = script.find("autoexit\n");
+    ASSERT_NE(at, std::string::npos);
+    script.erase(at, 9);
+    const auto r = runpm({{"pm-prefs.txt", pmtest::prefsfile("6ex", "exps", 1)},
+                          {"pm-exps.txt", script},
+                          {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")},
+                          {"pm-axex.txt", pmtest::examplefile("pm-axex.txt")}},
+                         "");
+    EXPECT_EQ(r.status, 0);
+    const std::string closing = std::string(60, '=') + "\n";
+    // each question's line ended as a typed return would end it, then the close
+    const std::string end = "\nmore phase diagram calculations ? \n" + closing + "all done - hit return to exit ? \n\n";
+    ASSERT_GE(r.screen.size(), end.size());
+    EXPECT_EQ(r.screen.substr(r.screen.size() - end.size()), end) << r.screen;
+    EXPECT_NE(r.file("pm-log.txt").find("more phase diagram calculations ? no\n" + closing +
+                                        "all done - hit return to exit ? no\n"),
+              std::string::npos);
+}
+
 TEST(RunSpine, OverlongReplyIsRefusedNotCut)
 {
     const auto r = runpm(menurun(), std::string(300, '4') + "\nkill\n");

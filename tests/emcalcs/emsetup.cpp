@@ -79,6 +79,20 @@ TEST(AveragePTSetup, PTForTheActivitiesAskedWhenTheScriptGivesNone)
         << r.screen;
 }
 
+TEST(AveragePTSetup, TemperatureBelowAbsoluteZeroForTheActivitiesIsAskedAgain)
+{
+    // A typed slip, not an internal error: refused at the prompt before the
+    // order of opx is solved for, and the activities are those at the
+    // temperature given in its place.
+    const auto r = modetwo("opx ky", "", "8\n-300\n650\n");
+    EXPECT_NE(r.screen.find("P for a-x in kbar : T for a-x in " + deg + "C : the temperature must be above -273.15" +
+                            deg + "C (0 K): give it again\nT for a-x in " + deg +
+                            "C : \nopx         Q(opx) = 0.1732\n           en: a =   0.6630,"),
+              std::string::npos)
+        << r.screen;
+    EXPECT_EQ(r.screen.find("calcdg0"), std::string::npos);
+}
+
 TEST(AveragePTSetup, LeftOutEndMembers)
 {
     std::string ax = std::regex_replace(examplefile("pm-axex.txt"), std::regex("  alm  1  1  xFeX 3\n"),

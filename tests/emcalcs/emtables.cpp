@@ -208,6 +208,17 @@ TEST(ModeZeroTables, ListsAndRanges)
               std::string::npos);
 }
 
+TEST(ModeZeroTables, ReplyReplacingABadWordIsReadWhole)
+{
+    // "4 12" in place of "abc" gives both pressures, as it would have as the first reply.
+    const auto r = runpm(inputs(script("q ky")), "abc\n4 12\n500\nno\nno\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    EXPECT_NE(r.screen.find("P: list of values OR start, finish, interval : abc not a real: replace with : T" + deg),
+              std::string::npos)
+        << r.screen;
+    EXPECT_NE(r.file("pm-t-px.txt").find("lp = {   4.000,  12.000};\n"), std::string::npos) << r.file("pm-t-px.txt");
+}
+
 TEST(ModeZeroTables, GridTablesOfSeveralPoints)
 {
     const auto r = runpm(inputs(script("q ky")), "4 8\n500 600\nno\nno\n");

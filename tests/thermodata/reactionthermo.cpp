@@ -120,7 +120,9 @@ TEST_F(Reaction, FluidCompositionStaysForLaterCalls)
 
 TEST_F(Reaction, FatalChecks)
 {
-    const std::string notice = literal("\n\n===This shouldn't have happened...===\n");
+    const std::string notice = literal("\n\n===This shouldn't have happened...===\n"
+                                       "Please notify the PETRAMONDO maintainers at \"petramondo-support@example.org\"\n"
+                                       "with full details, relevant files etc etc\n\n");
     EXPECT_EXIT(
         {
             screentostderr();
