@@ -104,6 +104,7 @@ void showelapsed()
 
 void startrun(const std::string& bannertext)
 {
+    openstdfds();
     makestarttables();
     run.progname = bannertext;
     chans.chanset = mscreen;

@@ -210,6 +210,7 @@ constexpr int fixedkind = 1, significantkind = 0;
 // ================================================================ routines
 
 // start-up tables and fixed records
+void openstdfds();        // standard input, output and error opened on /dev/null when the run has none
 void makestarttables();   // machine epsilon, ordinals and bit masks
 void filloxtable();
 

@@ -253,6 +253,18 @@ TEST(RunSpine, NormalEndClosesAndErasesUnusedFiles)
     EXPECT_EQ(r.screen.find("elapsed ="), std::string::npos);   // only with "batch" or dogmin
 }
 
+TEST(RunSpine, ClosedStandardOutputLeavesTheLogAsItWouldBe)
+{
+    // started with ">&-", the screen's text must not find its way into the log
+    const auto dated = [](const std::string& log) {
+        return std::regex_replace(log, std::regex("running at [^\n]*"), "running at");
+    };
+    const auto closed = pmtest::runpmwithoutscreen(listrun(), "4\nSiO2\nno\n\n");
+    const auto normal = runpm(listrun(), "4\nSiO2\nno\n\n");
+    EXPECT_EQ(closed.status, 0);
+    EXPECT_EQ(dated(closed.file("pm-log.txt")), dated(normal.file("pm-log.txt")));
+}
+
 TEST(RunSpine, AnotherPassWhileTheAnswerIsYes)
 {
     const auto r = runpm(listrun(), "4\nSiO2\n\nSiO2\ny\nSiO2\nno\n\n");

@@ -60,17 +60,9 @@ void collectfiles(const fs::path& dir, RunResult& res)
     }
 }
 
-}  // namespace
-
-const std::string& RunResult::file(const std::string& name) const
-{
-    static const std::string none;
-    auto it = files.find(name);
-    return it == files.end() ? none : it->second;
-}
-
-RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
-                bool keepdir)
+// The run of runpm; without its screen, standard output is closed.
+RunResult runin(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
+                bool keepdir, bool withscreen)
 {
     RunResult res;
     const fs::path dir = makerundir(inputs, stdintext);
@@ -85,6 +77,7 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (!withscreen) close(1);
         execl(PM_BINARY, "petramondo", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -110,6 +103,26 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
     collectfiles(dir, res);
     if (!keepdir) fs::remove_all(dir);
     return res;
+}
+
+}  // namespace
+
+const std::string& RunResult::file(const std::string& name) const
+{
+    static const std::string none;
+    auto it = files.find(name);
+    return it == files.end() ? none : it->second;
+}
+
+RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
+                bool keepdir)
+{
+    return runin(inputs, stdintext, timeoutseconds, keepdir, true);
+}
+
+RunResult runpmwithoutscreen(const std::map<std::string, std::string>& inputs, const std::string& stdintext)
+{
+    return runin(inputs, stdintext, 120, false, false);
 }
 
 RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const std::string& stdintext,

@@ -26,6 +26,9 @@ struct RunResult {
 RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
                 int timeoutseconds = 120, bool keepdir = false);
 
+// As runpm, but started with standard output closed, as ">&-" starts it.
+RunResult runpmwithoutscreen(const std::map<std::string, std::string>& inputs, const std::string& stdintext);
+
 // As runpm, but with standard output on a pseudo-terminal, as a user at a
 // terminal sees it (line ends arrive as carriage return and line feed).
 RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
