@@ -46,6 +46,38 @@ const char* closename(int k)
 
 void announce(const std::string& text, const std::string& name) { putstr(0, text + "\"" + name + "\"", 1, msl); }
 
+// The a-x file that the script's last "axfile" line names, read ahead of the
+// script reader, which runs only after the run's files are made; empty when
+// no line names one. Lines are joined and the file ends as the script reader
+// has them, and the file is left at its start for it.
+std::string scriptaxfile()
+{
+    TextFile& tf = files.infile;
+    std::string suffix;
+    Words line, phys;
+    while (!atend(tf)) {
+        line.n = 0;
+        bool more = true;
+        while (more) {
+            readwords(tf, phys, true);
+            more = phys.n > 0 && phys[phys.n] == "\\";
+            if (more) phys[phys.n--].clear();
+            if (phys.n == 0) break;
+            for (int i = 1; i <= phys.n && line.n < maxwords; ++i) line[++line.n] = phys[i];
+            if (more && atend(tf)) more = false;
+        }
+        if (line.n == 0) continue;
+        if (line[1][0] == '*') break;
+        if (line[1] != "axfile") continue;
+        int sw, used;
+        yesnoask(line, sw, used);
+        suffix.clear();
+        if (sw != 1 && line.n > used) suffix = str22(line[used + 1]);
+    }
+    rewindfile(tf);
+    return suffix.empty() ? std::string() : "pm-" + suffix + ".txt";
+}
+
 // Two run files of one name would overwrite each other, and erasing the
 // unused one at the close would take the used one with it: stop before
 // anything is created.
@@ -102,6 +134,18 @@ void startout()
     std::vector<std::string> names = {chans.filename[chlog], files.scriptname};
     for (const OutFileSpec& file : runfilespecs) names.push_back("pm-" + files.scriptsuffix + file.ending);
     checkdistinctnames(names);
+    // Making the run's files would empty an a-x file of the same name, and
+    // the pass would then read the run's own output as its models.
+    if (run.calcmode <= 3) {
+        const std::string ax = scriptaxfile();
+        const auto checkax = [&ax](Channel ch, const std::string& runfile) {
+            if (ax == runfile)
+                bomb("startout", "the a-x file \"" + ax + "\" is also the run's " + closename(ch) + " \"" + runfile +
+                                     "\": give the a-x file another name", 0);
+        };
+        checkax(chlog, chans.filename[chlog]);
+        for (const OutFileSpec& file : runfilespecs) checkax(file.ch, "pm-" + files.scriptsuffix + file.ending);
+    }
     for (const OutFileSpec& file : runfilespecs) {
         createchannel(file.ch, "pm-", files.scriptsuffix + file.ending);
         announce(file.announce, chans.filename[file.ch]);

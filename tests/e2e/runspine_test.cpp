@@ -209,6 +209,25 @@ TEST(RunSpine, RunFilesOfOneNameStopTheRun)
         << r.screen;
 }
 
+TEST(RunSpine, AxFileNamedLikeARunFileStopsTheRunBeforeItIsEmptied)
+{
+    const std::string ax = pmtest::examplefile("pm-axex.txt");
+    std::string script = pmtest::examplefile("pm-exps.txt");
+    script.replace(script.find("axfile axex\n"), 12, "axfile exps-o\n");
+    const auto r = runpm({{"pm-prefs.txt", pmtest::prefsfile("6ex", "exps", 1)},
+                          {"pm-exps.txt", script},
+                          {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")},
+                          {"pm-exps-o.txt", ax}},
+                         "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.screen.find("\n-- run bombed in startout : the a-x file \"pm-exps-o.txt\" is also the run's outfile "
+                            "\"pm-exps-o.txt\": give the a-x file another name\n"),
+              std::string::npos)
+        << r.screen;
+    EXPECT_EQ(r.file("pm-exps-o.txt"), ax);
+    EXPECT_FALSE(r.has("pm-exps-px.txt"));
+}
+
 TEST(RunSpine, HeapMonitorReportsOnTheScreenOnly)
 {
     auto files = menurun();
