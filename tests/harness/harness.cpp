@@ -35,6 +35,9 @@ void spit(const fs::path& p, const std::string& text)
     out << text;
 }
 
+// Heads the content of an input file that is made a symbolic link to the rest.
+const std::string linkmark("\0symlink:", 9);
+
 // A fresh directory holding the input files and the text for standard input.
 fs::path makerundir(const std::map<std::string, std::string>& inputs, const std::string& stdintext)
 {
@@ -44,7 +47,10 @@ fs::path makerundir(const std::map<std::string, std::string>& inputs, const std:
     for (const auto& [name, text] : inputs) {
         // "folder/file" makes the folder too
         fs::create_directories((dir / name).parent_path());
-        spit(dir / name, text);
+        if (text.starts_with(linkmark))
+            fs::create_symlink(text.substr(linkmark.size()), dir / name);
+        else
+            spit(dir / name, text);
     }
     spit(dir / ".stdin", stdintext);
     return dir;
@@ -124,6 +130,8 @@ RunResult runpmwithoutscreen(const std::map<std::string, std::string>& inputs, c
 {
     return runin(inputs, stdintext, 120, false, false);
 }
+
+std::string symlinkto(const std::string& target) { return linkmark + target; }
 
 RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
                         int timeoutseconds)
