@@ -2,7 +2,6 @@
 // of the chosen mode, and the shut-down.
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 
 #include "app/app.h"
@@ -104,6 +103,7 @@ void showelapsed()
 
 void startrun(const std::string& bannertext)
 {
+    openstdfds();
     makestarttables();
     run.progname = bannertext;
     chans.chanset = mscreen;
@@ -180,7 +180,7 @@ void mainprogram()
     if (run.calcmode == 5) dsfit::kalfitend();
     if (scriptset.batchsw == 0 || scriptflags.dogminon) showelapsed();
     closefiles();
-    std::exit(0);
+    endprocess(chans.resultslost ? statusunwritten : 0);
 }
 
 }  // namespace app

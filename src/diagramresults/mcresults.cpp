@@ -51,7 +51,7 @@ void csvwrite(runio::Channel ch, const std::string& text)
 {
     runio::Channels& chs = runio::chans;
     if ((chs.chanset & (1u << ch)) == 0 || chs.file[ch] == nullptr) return;
-    std::fwrite(text.data(), 1, text.size(), chs.file[ch]);
+    runio::chanwrite(ch, text);
     chs.chanused[ch] = true;
 }
 

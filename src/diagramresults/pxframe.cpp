@@ -418,9 +418,8 @@ void writecsvline(SolveState& s)
         if (!absent.empty()) text += "- " + absent;
     }
     text += "\n";
-    std::FILE* f = ch.file[runio::chcsv];
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fflush(f);
+    runio::chanwrite(runio::chcsv, text);
+    runio::flushchannel(runio::chcsv);
     ch.chanused[runio::chcsv] = true;
 }
 

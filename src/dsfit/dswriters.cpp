@@ -57,11 +57,16 @@ std::string whole(double x, int width)
     return buf;
 }
 
+// Why the first failed write to the data file being written failed; empty
+// while none has.
+std::string datafault;
+
 // A data file created afresh; its name goes to files.filename. The file
 // slot of the PostScript channel, which the fit never opens, carries it
 // while it is created.
 std::FILE* createdatafile(const std::string& part1, const std::string& part2)
 {
+    datafault.clear();
     runio::files.filename = runio::openoutfile(part1, runio::str22(part2), runio::chps);
     std::FILE* f = runio::chans.file[runio::chps];
     runio::chans.file[runio::chps] = nullptr;
@@ -69,13 +74,12 @@ std::FILE* createdatafile(const std::string& part1, const std::string& part2)
     return f;
 }
 
-void write(std::FILE* f, const std::string& text) { std::fwrite(text.data(), 1, text.size(), f); }
+void write(std::FILE* f, const std::string& text) { runio::checkedwrite(f, text.data(), text.size(), datafault); }
 
 void csvwrite(const std::string& text)
 {
-    std::FILE* f = runio::chans.file[runio::chcsv];
-    if ((runio::chans.chanset & runio::mcsv) == 0 || f == nullptr) return;
-    std::fwrite(text.data(), 1, text.size(), f);
+    if ((runio::chans.chanset & runio::mcsv) == 0 || runio::chans.file[runio::chcsv] == nullptr) return;
+    runio::chanwrite(runio::chcsv, text);
     runio::chans.chanused[runio::chcsv] = true;
 }
 
@@ -253,7 +257,7 @@ void writeds()
     writecovariance(f, n);
     const double sigfit = std::sqrt(lsq.sigfit2);
     write(f, "\n\n" + name + " produced at " + runio::run.datetext + " (sigfit = " + num(sigfit, 6, 3) + ")\n");
-    std::fclose(f);
+    runio::closedatafile(f, name, datafault);
 
     csvheader();
     for (int i = 1; i <= n; ++i) csvrow(i);
@@ -304,7 +308,7 @@ void writeemfile()
         write(f, s + "\n");
     }
     write(f, "*\n");
-    std::fclose(f);
+    runio::closedatafile(f, runio::files.filename, datafault);
 }
 
 }  // namespace dsfit

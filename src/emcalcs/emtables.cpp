@@ -289,8 +289,7 @@ struct CsvRow {
 
 void csvwrite(const std::string& text)
 {
-    std::FILE* f = runio::chans.file[runio::chcsv];
-    if ((runio::chans.chanset & runio::mcsv) != 0 && f != nullptr) std::fwrite(text.data(), 1, text.size(), f);
+    if ((runio::chans.chanset & runio::mcsv) != 0) runio::chanwrite(runio::chcsv, text);
 }
 
 std::string integer(double x) { return runio::inttext(static_cast<long long>(std::nearbyint(x))); }

@@ -15,7 +15,7 @@ namespace {
 // not start the close again.
 bool bombing = false;
 
-void writebomb(std::FILE* f, bool screen, const std::string& where, const std::string& message, int flag)
+void writebomb(Channel ch, bool screen, const std::string& where, const std::string& message, int flag)
 {
     std::string text = "\n-- run bombed in " + where + " : " + message + "\n\n";
     if (flag == 1)
@@ -25,16 +25,16 @@ void writebomb(std::FILE* f, bool screen, const std::string& where, const std::s
     if (screen)
         screenwrite(text);
     else
-        std::fwrite(text.data(), 1, text.size(), f);
+        chanwrite(ch, text);
 }
 
-void writekilled(std::FILE* f, bool screen)
+void writekilled(Channel ch, bool screen)
 {
     const std::string text = "\n-- run killed --\n";
     if (screen)
         screenwrite(text);
     else
-        std::fwrite(text.data(), 1, text.size(), f);
+        chanwrite(ch, text);
 }
 
 bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
@@ -51,14 +51,14 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
     for (int k = 0; k < nchannels; ++k) {
         if (!chanopen(k)) continue;
         if (k == chscreen) {
-            writebomb(stdout, true, where, message, flag);
+            writebomb(chscreen, true, where, message, flag);
             if (!prefs.bombautoexit) {
                 screenwrite("\nhit return to exit program\n");
                 std::string reply;
                 readstdinline(reply);   // the end of input ends the wait too
             }
         } else if (k == chout || k == chlog || k == chic) {
-            writebomb(chans.file[k], false, where, message, flag);
+            writebomb(static_cast<Channel>(k), false, where, message, flag);
         }
     }
     closefiles();
@@ -72,13 +72,13 @@ bool chanopen(int k) { return (chans.chanset & (1u << k)) != 0; }
     for (int k = 0; k < nchannels; ++k) {
         if (!chanopen(k)) continue;
         if (k == chscreen)
-            writekilled(stdout, true);
+            writekilled(chscreen, true);
         else if (k == chout || k == chlog)
-            writekilled(chans.file[k], false);
+            writekilled(static_cast<Channel>(k), false);
     }
     closefiles();
     std::fflush(stdout);
-    endprocess(0);
+    endprocess(chans.resultslost ? statusunwritten : 0);
 }
 
 [[noreturn]] void endprocess(int status, bool quick)

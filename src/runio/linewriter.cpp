@@ -4,6 +4,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace runio {
 
 Channels chans;
@@ -31,18 +34,17 @@ bool screenisterminal()
     return tty != 0;
 }
 
-void writeline_ends(std::FILE* f, int count)
+void writeline_ends(Channel ch, int count)
 {
     if (count == 0) return;
-    std::fputc('\n', f);
-    if (count != 1) std::fputc('\n', f);
+    checkedwrite(chans.file[ch], "\n\n", count == 1 ? 1 : 2, chans.writefault[ch]);
 }
 
-void putfile(std::FILE* f, int before, const std::string& text, int after)
+void putfile(Channel ch, int before, const std::string& text, int after)
 {
-    writeline_ends(f, before);
-    std::fwrite(text.data(), 1, text.size(), f);
-    writeline_ends(f, after);
+    writeline_ends(ch, before);
+    checkedwrite(chans.file[ch], text.data(), text.size(), chans.writefault[ch]);
+    writeline_ends(ch, after);
 }
 
 void putscreen(int before, const std::string& text, int after)
@@ -123,7 +125,7 @@ void putstr(int before, const std::string& text, int after, std::uint32_t mask)
         if (k == chscreen)
             putscreen(before, text, after);
         else if (k >= chout && chans.file[k] != nullptr)
-            putfile(chans.file[k], before, text, after);
+            putfile(static_cast<Channel>(k), before, text, after);
     }
     for (int k = chic; k < nchannels; ++k)
         if (m & (1u << k)) chans.chanused[k] = true;
@@ -132,8 +134,31 @@ void putstr(int before, const std::string& text, int after, std::uint32_t mask)
 void flushfiles()
 {
     for (int k = chout; k < nchannels; ++k)
-        if ((chans.chanset & (1u << k)) && chans.file[k] != nullptr)
-            std::fflush(chans.file[k]);
+        if (chans.chanset & (1u << k)) flushchannel(static_cast<Channel>(k));
+}
+
+std::string faulttext(int err) { return err != 0 ? std::strerror(err) : "write error"; }
+
+void checkedwrite(std::FILE* f, const char* data, std::size_t n, std::string& fault)
+{
+    // After a failed write nothing more goes to the file: it keeps the run's
+    // text up to the failure, with no gap that a later write could hide.
+    if (f == nullptr || n == 0 || !fault.empty()) return;
+    errno = 0;
+    if (std::fwrite(data, 1, n, f) != n) fault = faulttext(errno);
+}
+
+void chanwrite(Channel ch, const std::string& text)
+{
+    checkedwrite(chans.file[ch], text.data(), text.size(), chans.writefault[ch]);
+}
+
+void flushchannel(Channel ch)
+{
+    std::FILE* f = chans.file[ch];
+    if (f == nullptr || !chans.writefault[ch].empty()) return;
+    errno = 0;
+    if (std::fflush(f) != 0) chans.writefault[ch] = faulttext(errno);
 }
 
 }  // namespace runio

@@ -4,6 +4,7 @@
 #include "runio/runio.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -45,6 +46,68 @@ const char* closename(int k)
 }
 
 void announce(const std::string& text, const std::string& name) { putstr(0, text + "\"" + name + "\"", 1, msl); }
+
+// A kept run file that is not whole must not pass for a good result: say
+// which and why on the screen, and in the log while it can take it, else on
+// standard error; the run then ends with its own status.
+void reportfault(const std::string& text)
+{
+    screenwrite(text + "\n");
+    if ((chans.chanset & mlog) != 0 && chans.file[chlog] != nullptr && chans.writefault[chlog].empty())
+        chanwrite(chlog, text + "\n");
+    else
+        std::fprintf(stderr, "petramondo: %s\n", text.c_str());
+    chans.resultslost = true;
+}
+
+std::string faultline(const char* what, const std::string& name, const std::string& fault)
+{
+    return std::string("problem ") + what + " the file \"" + name + "\": " + fault;
+}
+
+// The last flush of a file before its close, with the failure of any write
+// made past the checks (stdio's error flag) counted as well.
+void lastflush(std::FILE* f, std::string& fault)
+{
+    if (!fault.empty()) return;
+    errno = 0;
+    if (std::fflush(f) != 0)
+        fault = faulttext(errno);
+    else if (std::ferror(f))
+        fault = faulttext(0);
+}
+
+// The a-x file that the script's last "axfile" line names, read ahead of the
+// script reader, which runs only after the run's files are made; empty when
+// no line names one. Lines are joined and the file ends as the script reader
+// has them, and the file is left at its start for it.
+std::string scriptaxfile()
+{
+    TextFile& tf = files.infile;
+    std::string suffix;
+    Words line, phys;
+    while (!atend(tf)) {
+        line.n = 0;
+        bool more = true;
+        while (more) {
+            readwords(tf, phys, true);
+            more = phys.n > 0 && phys[phys.n] == "\\";
+            if (more) phys[phys.n--].clear();
+            if (phys.n == 0) break;
+            for (int i = 1; i <= phys.n && line.n < maxwords; ++i) line[++line.n] = phys[i];
+            if (more && atend(tf)) more = false;
+        }
+        if (line.n == 0) continue;
+        if (line[1][0] == '*') break;
+        if (line[1] != "axfile") continue;
+        int sw, used;
+        yesnoask(line, sw, used);
+        suffix.clear();
+        if (sw != 1 && line.n > used) suffix = str22(line[used + 1]);
+    }
+    rewindfile(tf);
+    return suffix.empty() ? std::string() : "pm-" + suffix + ".txt";
+}
 
 // Two run files of one name would overwrite each other, and erasing the
 // unused one at the close would take the used one with it: stop before
@@ -102,6 +165,18 @@ void startout()
     std::vector<std::string> names = {chans.filename[chlog], files.scriptname};
     for (const OutFileSpec& file : runfilespecs) names.push_back("pm-" + files.scriptsuffix + file.ending);
     checkdistinctnames(names);
+    // Making the run's files would empty an a-x file of the same name, and
+    // the pass would then read the run's own output as its models.
+    if (run.calcmode <= 3) {
+        const std::string ax = scriptaxfile();
+        const auto checkax = [&ax](Channel ch, const std::string& runfile) {
+            if (ax == runfile)
+                bomb("startout", "the a-x file \"" + ax + "\" is also the run's " + closename(ch) + " \"" + runfile +
+                                     "\": give the a-x file another name", 0);
+        };
+        checkax(chlog, chans.filename[chlog]);
+        for (const OutFileSpec& file : runfilespecs) checkax(file.ch, "pm-" + files.scriptsuffix + file.ending);
+    }
     for (const OutFileSpec& file : runfilespecs) {
         createchannel(file.ch, "pm-", files.scriptsuffix + file.ending);
         announce(file.announce, chans.filename[file.ch]);
@@ -137,13 +212,25 @@ std::string openoutfile(const std::string& part1, const std::string& part2, Chan
     }
     chans.file[ch] = f;
     chans.filename[ch] = name;
+    chans.writefault[ch].clear();
     return name;
 }
 
 void closefile(Channel ch, bool keep, const std::string& name)
 {
     std::FILE*& f = chans.file[ch];
-    if (f != nullptr && std::fclose(f) != 0) screenwrite("problem closing " + name + "\n");
+    if (f != nullptr) {
+        if (keep) lastflush(f, chans.writefault[ch]);
+        errno = 0;
+        if (std::fclose(f) != 0) {
+            // A kept file's failed writes are reported by closefiles; a
+            // failure of the close alone may still have lost its end.
+            if (!keep)
+                screenwrite("problem closing " + name + "\n");
+            else if (chans.writefault[ch].empty())
+                reportfault(faultline("closing", chans.filename[ch], faulttext(errno)));
+        }
+    }
     f = nullptr;
     if (!keep && std::remove(chans.filename[ch].c_str()) != 0) screenwrite("problem erasing  " + name + "\n");
 }
@@ -151,14 +238,31 @@ void closefile(Channel ch, bool keep, const std::string& name)
 void closefiles()
 {
     screenwrite("\n");
-    for (int k = chout; k < nchannels; ++k) {
-        if ((chans.chanset & (1u << k)) == 0) continue;
-        const bool keep = k == chout || k == chlog || chans.chanused[k];
-        closefile(static_cast<Channel>(k), keep, closename(k));
-    }
+    const auto isopen = [](int k) { return (chans.chanset & (1u << k)) != 0; };
+    const auto kept = [](int k) { return k == chout || k == chlog || chans.chanused[k]; };
+    // Every kept file's failures are known, and reported, before any file
+    // is closed, so that the log still takes the report.
+    for (int k = chout; k < nchannels; ++k)
+        if (isopen(k) && kept(k) && chans.file[k] != nullptr) lastflush(chans.file[k], chans.writefault[k]);
+    for (int k = chout; k < nchannels; ++k)
+        if (isopen(k) && kept(k) && !chans.writefault[k].empty())
+            reportfault(faultline("writing", chans.filename[k], chans.writefault[k]));
+    for (int k = chout; k < nchannels; ++k)
+        if (isopen(k)) closefile(static_cast<Channel>(k), kept(k), closename(k));
     closeread(files.infile);
     chans.chanset = 0;
     std::fflush(stdout);
+}
+
+void closedatafile(std::FILE* f, const std::string& name, std::string fault)
+{
+    lastflush(f, fault);
+    errno = 0;
+    const bool closed = std::fclose(f) == 0;
+    if (!fault.empty())
+        reportfault(faultline("writing", name, fault));
+    else if (!closed)
+        reportfault(faultline("closing", name, faulttext(errno)));
 }
 
 void showfiles(const std::string& title)
@@ -178,15 +282,13 @@ void showfiles(const std::string& title)
 
 void psheader()
 {
-    std::FILE* f = chans.file[chps];
-    if (f == nullptr) return;
+    if (chans.file[chps] == nullptr) return;
     const int fontsize = 12;
     std::string fs = std::to_string(fontsize);
     if (fs.size() < 2) fs.insert(0, " ");
-    std::fprintf(f, "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: 4 4 525 750\n%%%%Title:  output\n");
-    std::fprintf(f, "%%%%Creator: %s\n%%%%CreationDate: %s\n%%%%EndComments\n", run.progname.c_str(),
-                 run.datetext.c_str());
-    std::fprintf(f, "/Helvetica findfont %s scalefont setfont\n\n", fs.c_str());
+    chanwrite(chps, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 4 4 525 750\n%%Title:  output\n");
+    chanwrite(chps, "%%Creator: " + run.progname + "\n%%CreationDate: " + run.datetext + "\n%%EndComments\n");
+    chanwrite(chps, "/Helvetica findfont " + fs + " scalefont setfont\n\n");
 }
 
 }  // namespace runio

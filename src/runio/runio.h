@@ -36,6 +36,10 @@ constexpr const char* banner = "PETRAMONDO 3.50";
 constexpr const char* buildnote = " (C++20 build for Linux)";
 constexpr const char* contactaddress = "petramondo-support@example.org";
 
+// Exit status of a run that ended with some of its results not written
+// (a full disk): 0 would let a script that runs us take them as complete.
+constexpr int statusunwritten = 3;
+
 // ---------------------------------------------------------------- channels
 enum Channel { chscreen = 0, chterm = 1, chout = 2, chlog = 3, chic = 4,
                chit = 5, chpx = 6, chcsv = 7, chcsv2 = 8, chps = 9 };
@@ -50,6 +54,8 @@ struct Channels {
     Arr<std::FILE*, nchannels> file{};       // file channels 2..9
     Arr<std::string, nchannels> filename{};  // full names of the open files
     Arr<bool, nchannels> chanused{};         // a line went to channel k (4..9 decide erasing)
+    Arr<std::string, nchannels> writefault{};   // why the first failed write to channel k failed; empty while none has
+    bool resultslost = false;                // a kept run file could not be written whole
     std::string line, line2, line3, line4;          // the shared line buffers
 };
 extern Channels chans;
@@ -211,6 +217,7 @@ constexpr int fixedkind = 1, significantkind = 0;
 // ================================================================ routines
 
 // start-up tables and fixed records
+void openstdfds();        // standard input, output and error opened on /dev/null when the run has none
 void makestarttables();   // machine epsilon, ordinals and bit masks
 void filloxtable();
 
@@ -238,6 +245,9 @@ std::string promptdatafile(const std::string& prefix, std::string& suffix,
 std::string openoutfile(const std::string& part1, const std::string& part2, Channel ch);
 void closefile(Channel ch, bool keep, const std::string& name);
 void closefiles();
+// Closes a file written outside the channels, reporting a failed write
+// (fault, else its last flush) or close as closefiles does.
+void closedatafile(std::FILE* f, const std::string& name, std::string fault);
 void showfiles(const std::string& title);
 void psheader();
 
@@ -264,6 +274,12 @@ void addreal(double x, int n, bool fixed, int width, std::string& buffer);
 void addrealshort(double x, int width, std::string& buffer);
 void putstr(int before, const std::string& text, int after, std::uint32_t mask);
 void flushfiles();
+// Checked writes to a run file: the first failure's reason is kept in fault
+// and nothing more is written to that file.
+void checkedwrite(std::FILE* f, const char* data, std::size_t n, std::string& fault);
+void chanwrite(Channel ch, const std::string& text);   // direct write to a channel's file
+void flushchannel(Channel ch);
+std::string faulttext(int err);                        // errno's text
 void screenwrite(const std::string& text);   // direct write to the screen, bytes shown as the terminal wants
 
 // number formatting

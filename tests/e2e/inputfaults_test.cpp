@@ -162,3 +162,21 @@ TEST(InputFaults, RunFilesThatCannotBeMadeEndTheRunWithStatusTwo)
     EXPECT_EQ(r.screen.find("bombed"), std::string::npos);
     EXPECT_TRUE(r.has("pm-log.txt"));
 }
+
+TEST(InputFaults, ALogThatCannotBeWrittenEndsTheRunWithStatusThree)
+{
+    // the example pseudosection with its log on /dev/full, where every write
+    // fails as on a full disk
+    const std::map<std::string, std::string> files = {
+        {"pm-prefs.txt", pmtest::prefsfile("6ex", "exps", 1)}, {"pm-exps.txt", examplefile("pm-exps.txt")},
+        {"pm-ds6ex.txt", examplefile("pm-ds6ex.txt")},         {"pm-axex.txt", examplefile("pm-axex.txt")},
+        {"pm-log.txt", pmtest::symlinkto("/dev/full")}};
+    const auto r = runpm(files, "");
+    EXPECT_EQ(r.status, 3);
+    const std::string report = "problem writing the file \"pm-log.txt\": No space left on device\n";
+    const std::string closing = std::string(60, '=') + "\n";
+    EXPECT_TRUE(r.screen.ends_with(closing + "\n" + report)) << r.screen;
+    EXPECT_EQ(r.errors, "petramondo: " + report);
+    // the files that could be written are whole
+    EXPECT_TRUE(r.file("pm-exps-o.txt").ends_with(closing));
+}

@@ -233,6 +233,25 @@ TEST(RunSpine, RunFilesOfOneNameStopTheRun)
         << r.screen;
 }
 
+TEST(RunSpine, AxFileNamedLikeARunFileStopsTheRunBeforeItIsEmptied)
+{
+    const std::string ax = pmtest::examplefile("pm-axex.txt");
+    std::string script = pmtest::examplefile("pm-exps.txt");
+    script.replace(script.find("axfile axex\n"), 12, "axfile exps-o\n");
+    const auto r = runpm({{"pm-prefs.txt", pmtest::prefsfile("6ex", "exps", 1)},
+                          {"pm-exps.txt", script},
+                          {"pm-ds6ex.txt", pmtest::examplefile("pm-ds6ex.txt")},
+                          {"pm-exps-o.txt", ax}},
+                         "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.screen.find("\n-- run bombed in startout : the a-x file \"pm-exps-o.txt\" is also the run's outfile "
+                            "\"pm-exps-o.txt\": give the a-x file another name\n"),
+              std::string::npos)
+        << r.screen;
+    EXPECT_EQ(r.file("pm-exps-o.txt"), ax);
+    EXPECT_FALSE(r.has("pm-exps-px.txt"));
+}
+
 TEST(RunSpine, HeapMonitorReportsOnTheScreenOnly)
 {
     auto files = menurun();
@@ -275,6 +294,18 @@ TEST(RunSpine, NormalEndClosesAndErasesUnusedFiles)
     for (const char* gone : {"pm-ex-px.txt", "pm-ex-ic.txt", "pm-ex-it.txt", "pm-ex.csv", "pm-ex2.csv"})
         EXPECT_FALSE(r.has(gone)) << gone;
     EXPECT_EQ(r.screen.find("elapsed ="), std::string::npos);   // only with "batch" or dogmin
+}
+
+TEST(RunSpine, ClosedStandardOutputLeavesTheLogAsItWouldBe)
+{
+    // started with ">&-", the screen's text must not find its way into the log
+    const auto dated = [](const std::string& log) {
+        return std::regex_replace(log, std::regex("running at [^\n]*"), "running at");
+    };
+    const auto closed = pmtest::runpmwithoutscreen(listrun(), "4\nSiO2\nno\n\n");
+    const auto normal = runpm(listrun(), "4\nSiO2\nno\n\n");
+    EXPECT_EQ(closed.status, 0);
+    EXPECT_EQ(dated(closed.file("pm-log.txt")), dated(normal.file("pm-log.txt")));
 }
 
 TEST(RunSpine, AnotherPassWhileTheAnswerIsYes)

@@ -35,6 +35,9 @@ void spit(const fs::path& p, const std::string& text)
     out << text;
 }
 
+// Heads the content of an input file that is made a symbolic link to the rest.
+const std::string linkmark("\0symlink:", 9);
+
 // A fresh directory holding the input files and the text for standard input.
 fs::path makerundir(const std::map<std::string, std::string>& inputs, const std::string& stdintext)
 {
@@ -44,7 +47,10 @@ fs::path makerundir(const std::map<std::string, std::string>& inputs, const std:
     for (const auto& [name, text] : inputs) {
         // "folder/file" makes the folder too
         fs::create_directories((dir / name).parent_path());
-        spit(dir / name, text);
+        if (text.starts_with(linkmark))
+            fs::create_symlink(text.substr(linkmark.size()), dir / name);
+        else
+            spit(dir / name, text);
     }
     spit(dir / ".stdin", stdintext);
     return dir;
@@ -60,17 +66,9 @@ void collectfiles(const fs::path& dir, RunResult& res)
     }
 }
 
-}  // namespace
-
-const std::string& RunResult::file(const std::string& name) const
-{
-    static const std::string none;
-    auto it = files.find(name);
-    return it == files.end() ? none : it->second;
-}
-
-RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
-                bool keepdir)
+// The run of runpm; without its screen, standard output is closed.
+RunResult runin(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
+                bool keepdir, bool withscreen)
 {
     RunResult res;
     const fs::path dir = makerundir(inputs, stdintext);
@@ -85,6 +83,7 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (!withscreen) close(1);
         execl(PM_BINARY, "petramondo", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -111,6 +110,28 @@ RunResult runpm(const std::map<std::string, std::string>& inputs, const std::str
     if (!keepdir) fs::remove_all(dir);
     return res;
 }
+
+}  // namespace
+
+const std::string& RunResult::file(const std::string& name) const
+{
+    static const std::string none;
+    auto it = files.find(name);
+    return it == files.end() ? none : it->second;
+}
+
+RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext, int timeoutseconds,
+                bool keepdir)
+{
+    return runin(inputs, stdintext, timeoutseconds, keepdir, true);
+}
+
+RunResult runpmwithoutscreen(const std::map<std::string, std::string>& inputs, const std::string& stdintext)
+{
+    return runin(inputs, stdintext, 120, false, false);
+}
+
+std::string symlinkto(const std::string& target) { return linkmark + target; }
 
 RunResult runpmterminal(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
                         int timeoutseconds)

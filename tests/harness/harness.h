@@ -21,10 +21,17 @@ struct RunResult {
 };
 
 // Runs the program; input files are name -> content (a name "folder/file"
-// makes the folder too). The directory is removed
-// afterwards unless keepdir is set.
+// makes the folder too; a content symlinkto(target) makes a symbolic link).
+// The directory is removed afterwards unless keepdir is set.
 RunResult runpm(const std::map<std::string, std::string>& inputs, const std::string& stdintext,
                 int timeoutseconds = 120, bool keepdir = false);
+
+// As runpm, but started with standard output closed, as ">&-" starts it.
+RunResult runpmwithoutscreen(const std::map<std::string, std::string>& inputs, const std::string& stdintext);
+
+// The content of an input file that is to be a symbolic link to target
+// (/dev/full stands in for a full disk).
+std::string symlinkto(const std::string& target);
 
 // As runpm, but with standard output on a pseudo-terminal, as a user at a
 // terminal sees it (line ends arrive as carriage return and line feed).
