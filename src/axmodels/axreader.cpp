@@ -504,6 +504,7 @@ void openaxfile()
     axinfo.runinfo[2] = "using " + thermodata::ds.dstitle;
     putstr(0, axinfo.runinfo[2], 1, msol);
     axinfo.axfilename = promptdatafile("pm-", prefs.prefsaxsuffix, "a-x info", files.infile);
+    checkaxname(axinfo.axfilename, "setupphases");
     files.filename = axinfo.axfilename;
     axinfo.runinfo[3] = "with axfile " + axinfo.axfilename + " and scriptfile " + files.scriptname;
     putstr(0, axinfo.runinfo[3], 2, msol);

@@ -109,6 +109,15 @@ std::string scriptaxfile()
     return suffix.empty() ? std::string() : "pm-" + suffix + ".txt";
 }
 
+// An a-x file of a run file's name: making the run's files empties it, and
+// the pass would read the run's own output as its models.
+void axclash(const char* where, const std::string& ax, Channel ch, const std::string& runfile)
+{
+    if (ax == runfile)
+        bomb(where, "the a-x file \"" + ax + "\" is also the run's " + closename(ch) + " \"" + runfile +
+                        "\": give the a-x file another name", 0);
+}
+
 // Two run files of one name would overwrite each other, and erasing the
 // unused one at the close would take the used one with it: stop before
 // anything is created.
@@ -169,13 +178,9 @@ void startout()
     // the pass would then read the run's own output as its models.
     if (run.calcmode <= 3) {
         const std::string ax = scriptaxfile();
-        const auto checkax = [&ax](Channel ch, const std::string& runfile) {
-            if (ax == runfile)
-                bomb("startout", "the a-x file \"" + ax + "\" is also the run's " + closename(ch) + " \"" + runfile +
-                                     "\": give the a-x file another name", 0);
-        };
-        checkax(chlog, chans.filename[chlog]);
-        for (const OutFileSpec& file : runfilespecs) checkax(file.ch, "pm-" + files.scriptsuffix + file.ending);
+        axclash("startout", ax, chlog, chans.filename[chlog]);
+        for (const OutFileSpec& file : runfilespecs)
+            axclash("startout", ax, file.ch, "pm-" + files.scriptsuffix + file.ending);
     }
     for (const OutFileSpec& file : runfilespecs) {
         createchannel(file.ch, "pm-", files.scriptsuffix + file.ending);
@@ -183,6 +188,13 @@ void startout()
     }
     putstr(0, "(these files may not all be populated yet, depending on the calcs;", 1, msl);
     putstr(0, " petramondo should delete empty files at the end of each run)", 1, msl);
+}
+
+void checkaxname(const std::string& ax, const char* where)
+{
+    axclash(where, ax, chlog, chans.filename[chlog]);
+    for (const OutFileSpec& file : runfilespecs)
+        if ((chans.chanset & (1u << file.ch)) != 0) axclash(where, ax, file.ch, chans.filename[file.ch]);
 }
 
 std::string promptdatafile(const std::string& prefix, std::string& suffix, const std::string& kind, TextFile& tf)

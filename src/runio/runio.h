@@ -240,6 +240,9 @@ bool iskill(std::string reply);
 
 // run files
 void startout();
+// Stops the run when the a-x file named is one of the run's own files (a
+// later pass, or a name typed after the files were made).
+void checkaxname(const std::string& ax, const char* where);
 std::string promptdatafile(const std::string& prefix, std::string& suffix,
                            const std::string& kind, TextFile& tf);
 std::string openoutfile(const std::string& part1, const std::string& part2, Channel ch);

@@ -201,6 +201,21 @@ TEST_F(BrokenFile, ChargedSpecies)
     for (const Case& c : cases) EXPECT_EQ(axtest::readaxchild(c.text).bombed, c.bombed) << c.text;
 }
 
+TEST_F(BrokenFile, AxFileThatIsARunFileOfALaterPass)
+{
+    // A script edited between passes can name a file the run has made: its
+    // own output is not read as the models.
+    const axtest::Outcome o = axtest::runchild([] {
+        axtest::writefile("pm-axex.txt", binary);
+        runio::chans.filename[runio::chout] = "pm-axex.txt";
+        runio::chans.file[runio::chout] = std::fopen("pm-axex.txt", "ab");
+        runio::chans.chanset |= runio::mout;
+        axmodels::setupphases();
+    });
+    EXPECT_EQ(o.bombed, "setupphases : the a-x file \"pm-axex.txt\" is also the run's outfile \"pm-axex.txt\": give "
+                        "the a-x file another name");
+}
+
 TEST_F(BrokenFile, PurePhaseInTheFit)
 {
     const axtest::Outcome o = axtest::runchild([] {
