@@ -46,15 +46,12 @@ std::string exact(double x, int width, int decimals)
     return num(x, width, d);
 }
 
-// The whole part of a value that the layout keeps as a whole number, as
-// text: a value beyond every integer type is written out, not cast.
+// The whole part of a value that the layout keeps as a whole number,
+// right-aligned in the field.
 std::string whole(double x, int width)
 {
-    double w = std::trunc(x);
-    if (w == 0.0) w = 0.0;   // no "-0"
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%*.0f", width, w);
-    return buf;
+    const std::string text = runio::wholetext(std::trunc(x));
+    return runio::spaces(width - static_cast<int>(text.size())) + text;
 }
 
 // A data file created afresh; its name goes to files.filename. The file
