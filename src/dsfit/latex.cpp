@@ -74,9 +74,9 @@ std::string formula(const FitEm& e)
             }
             if (el[k + 1] == elE) {
                 s += symbol;
-                s += amount[k] == 1.0 ? "$" : "$_{" + inttext(std::lround(amount[k])) + "}";
-                const long long charge = std::lround(std::fabs(z));
-                s += "^{" + (charge == 1 ? std::string() : inttext(charge)) + (z > 0.0 ? "-}$" : "+}$");
+                s += amount[k] == 1.0 ? "$" : "$_{" + runio::wholetext(std::round(amount[k])) + "}";
+                const double charge = std::round(std::fabs(z));
+                s += "^{" + (charge == 1.0 ? std::string() : runio::wholetext(charge)) + (z > 0.0 ? "-}$" : "+}$");
                 return s;
             }
         }
