@@ -60,7 +60,7 @@ void listidealmixing(int k, std::uint32_t m)
         const double c = e.normconst;
         if (c != 1.0) {
             if (std::fabs(c - std::nearbyint(c)) < 1e-4) {
-                line += runio::inttext(static_cast<long long>(std::nearbyint(c)));
+                line += runio::wholetext(std::nearbyint(c));
             } else if (e.constrational) {
                 long long p, q;
                 runio::real2rational(p, q, c);

@@ -63,7 +63,7 @@ void listactivities(int e)
         const Bracket& b = x.br[k];
         line.clear();
         addreal(b.p, 1, true, 7, line);
-        addfield(inttext(std::lround(b.t - 273.15)), 7, line);
+        addfield(celsius(b.t), 7, line);
         for (int j = 1; j <= x.n; ++j) addreal(b.a[x.col[j]], 5, true, 10, line);
         putstr(0, line, 1, mlog);
     }

@@ -46,15 +46,12 @@ std::string exact(double x, int width, int decimals)
     return num(x, width, d);
 }
 
-// The whole part of a value that the layout keeps as a whole number, as
-// text: a value beyond every integer type is written out, not cast.
+// The whole part of a value that the layout keeps as a whole number,
+// right-aligned in the field.
 std::string whole(double x, int width)
 {
-    double w = std::trunc(x);
-    if (w == 0.0) w = 0.0;   // no "-0"
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%*.0f", width, w);
-    return buf;
+    const std::string text = runio::wholetext(std::trunc(x));
+    return runio::spaces(width - static_cast<int>(text.size())) + text;
 }
 
 // Why the first failed write to the data file being written failed; empty
@@ -216,6 +213,15 @@ void writecovariance(std::FILE* f, int n)
 
 std::string label(const FitEm& e, int k) { return "% " + cleanlabel(e.label[k]); }
 
+// The end-member file is read free-format, so a number whose digits fill or
+// pass its field still keeps a blank before it rather than run into the
+// number before (an element code and its amount would read as one code).
+void apart(std::string& s, const std::string& number)
+{
+    if (!s.empty() && s.back() != ' ' && s.back() != '\n' && !number.empty() && number.front() != ' ') s += ' ';
+    s += number;
+}
+
 }  // namespace
 
 std::string cleanlabel(const std::string& label)
@@ -278,30 +284,59 @@ void writeemfile()
         const TdRow& r = e.row;
         std::string s = e.name + runio::spaces(std::max(1, 8 - static_cast<int>(e.name.size()))) + e.description;
         s += "\n  ";
-        for (int k = 1; k <= e.nel; ++k) s += num(e.elcode[k], 2) + exact(e.elamount[k], 8, 2) + "   ";
-        s += "  0" + num(e.code, 4) + num(e.atoms, 4) + "\n";
-        if (e.sdhread >= freesd)
+        for (int k = 1; k <= e.nel; ++k) {
+            apart(s, num(e.elcode[k], 2));
+            apart(s, exact(e.elamount[k], 8, 2));
+            s += "   ";
+        }
+        s += "  0";
+        apart(s, num(e.code, 4));
+        apart(s, num(e.atoms, 4));
+        s += "\n";
+        if (e.sdhread >= freesd) {
             s += exact(r[sH], 10, 2) + "     100";
-        else
-            s += exact(e.hread, 10, 2) + exact(e.sdhread, 8, 2);
-        s += num(e.kind, 4) + runio::spaces(28) + label(e, 1) + "\n";
-        s += exact(r[sS], 10, 5) + exact(e.sds, 10, 5) + runio::spaces(30) + label(e, 2) + "\n";
+        } else {
+            s += exact(e.hread, 10, 2);
+            apart(s, exact(e.sdhread, 8, 2));
+        }
+        apart(s, num(e.kind, 4));
+        s += runio::spaces(28) + label(e, 1) + "\n";
+        s += exact(r[sS], 10, 5);
+        apart(s, exact(e.sds, 10, 5));
+        s += runio::spaces(30) + label(e, 2) + "\n";
         s += exact(r[sV], 10, 4) + runio::spaces(40) + label(e, 3) + "\n";
-        s += exact(r[sCpa], 9, 4) + exact(r[sCpb], 15, 9) + exact(r[sCpc], 10, 1) + exact(r[sCpd], 10, 4) +
-             "      " + label(e, 4) + "\n";
+        s += exact(r[sCpa], 9, 4);
+        apart(s, exact(r[sCpb], 15, 9));
+        apart(s, exact(r[sCpc], 10, 1));
+        apart(s, exact(r[sCpd], 10, 4));
+        s += "      " + label(e, 4) + "\n";
         s += exact(r[sAlpha0], 12, 7) + runio::spaces(38) + label(e, 5) + "\n";
-        s += exact(r[sKappa0], 9, 2) + exact(r[sKappa0p], 6, 2) + exact(r[sKappa0pp], 10, 4);
-        s += isliquid(e.name) ? exact(r[sDkappadT], 10, 5) + runio::spaces(15) : runio::spaces(25);
+        s += exact(r[sKappa0], 9, 2);
+        apart(s, exact(r[sKappa0p], 6, 2));
+        apart(s, exact(r[sKappa0pp], 10, 4));
+        if (isliquid(e.name)) {
+            apart(s, exact(r[sDkappadT], 10, 5));
+            s += runio::spaces(15);
+        } else {
+            s += runio::spaces(25);
+        }
         s += label(e, 6) + "\n";
         switch (e.kind) {
         case klandau:
-            s += exact(r[sTc], 6, 0) + exact(r[sSmax], 9, 5) + exact(r[sVmax], 8, 4) + runio::spaces(27) +
-                 label(e, 7) + "\n";
+            s += exact(r[sTc], 6, 0);
+            apart(s, exact(r[sSmax], 9, 5));
+            apart(s, exact(r[sVmax], 8, 4));
+            s += runio::spaces(27) + label(e, 7) + "\n";
             break;
         case kaqueous: s += exact(r[sAq], 8, 4) + runio::spaces(42) + label(e, 7) + "\n"; break;
         case kbraggwilliams:
-            s += exact(r[sBWdH], 7, 2) + exact(r[sBWdHv], 7, 4) + exact(r[sBWW], 7, 2) + exact(r[sBWWv], 7, 4) +
-                 whole(r[sBWn], 6) + exact(r[sBWfac], 7, 2) + runio::spaces(9) + label(e, 7) + "\n";
+            s += exact(r[sBWdH], 7, 2);
+            apart(s, exact(r[sBWdHv], 7, 4));
+            apart(s, exact(r[sBWW], 7, 2));
+            apart(s, exact(r[sBWWv], 7, 4));
+            apart(s, whole(r[sBWn], 6));
+            apart(s, exact(r[sBWfac], 7, 2));
+            s += runio::spaces(9) + label(e, 7) + "\n";
             break;
         default: break;
         }

@@ -81,7 +81,10 @@ void readvalues(FitEm& e)
         r[sBWdHv] = readreal("Bragg-Williams dHv");
         r[sBWW] = readreal("Bragg-Williams W");
         r[sBWWv] = readreal("Bragg-Williams Wv");
-        r[sBWn] = readint("Bragg-Williams n");
+        r[sBWn] = readreal("Bragg-Williams n");
+        if (r[sBWn] != std::trunc(r[sBWn]) || r[sBWn] < 1.0 || r[sBWn] > maxbwn)
+            runio::bomb("readth", "the Bragg-Williams n of " + place.who + " in " + quotedname() +
+                                      " must be a whole number from 1 to " + runio::inttext(maxbwn), 0);
         r[sBWfac] = readreal("Bragg-Williams fac");
         e.label[7] = readrest();
         break;

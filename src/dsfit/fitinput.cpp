@@ -190,6 +190,7 @@ double heatcontent(int em, double t)
                2.0 * r[sCpd] * (std::sqrt(t) - std::sqrt(t0));
     // The enthalpy of ordering at the equilibrium state of order, as the
     // Gibbs energy of the end-member has it, from its value at 298.15 K.
+    // n is 0 or a whole number up to maxbwn: the reader refuses any other.
     const int n = static_cast<int>(std::nearbyint(r[sBWn]));
     if (n > 0) {
         const double dh = r[sBWdH], w = r[sBWW], fac = r[sBWfac];

@@ -205,7 +205,7 @@ std::string miss(const Experiment& x, const Row& r)
         if (dh > r.hi->y) return fixed(b.calcp - r.hi->p, 2);
         return " ";
     }
-    auto degrees = [](double d) { return std::lround(d) != 0 ? inttext(std::lround(d)) : std::string(); };
+    auto degrees = [](double d) { return std::round(d) != 0.0 ? runio::wholetext(std::round(d)) : std::string(); };
     if (r.tpair) {
         std::string s;
         if (dh < r.lo->y) s = degrees(b.calct - r.lo->t);
@@ -240,13 +240,13 @@ void calccolumns(const Experiment& x, const Row& r, std::string& line)
         addfield(x.hasphases ? " " : fixed(std::fabs(slope) * 2.0 * x.sddh, 2), 6, line);
     } else {
         addfield(divariant ? "" : b.calct < 300.0 ? "*" : celsius(b.calct), 7, line);
-        addfield(b.sdt > 0.0 ? inttext(2 * std::lround(b.sdt)) : nosd, 6, line);
+        addfield(b.sdt > 0.0 ? runio::wholetext(2.0 * std::round(b.sdt)) : nosd, 6, line);
     }
 }
 
 std::string rfactext(double rfac, int decimals)
 {
-    if (std::fabs(rfac - std::nearbyint(rfac)) < 0.01) return inttext(std::lround(rfac));
+    if (std::fabs(rfac - std::nearbyint(rfac)) < 0.01) return runio::wholetext(std::round(rfac));
     return fixed(rfac, decimals);
 }
 
@@ -279,7 +279,7 @@ std::string summary(const Experiment& x, int k, bool inline_)
         std::string s = ch + " ";
         if (!rfacshown) return s;
         if (!inline_) return s + rfactext(x.rfac, 1);
-        if (std::fabs(x.rfac - std::nearbyint(x.rfac)) < 0.01) return s + inttext(std::lround(x.rfac));
+        if (std::fabs(x.rfac - std::nearbyint(x.rfac)) < 0.01) return s + runio::wholetext(std::round(x.rfac));
         return s + (fitopts.tighten == 0 ? summation : "") + fixed(x.rfac, 2);
     }
     case 3: {
@@ -340,7 +340,7 @@ void orderfields(const TdRow& r, const std::string& separator, std::string& line
     }
 }
 
-std::string celsius(double t) { return runio::inttext(std::lround(t - 273.15)); }
+std::string celsius(double t) { return runio::wholetext(std::round(t - 273.15)); }
 
 std::string fieldline(std::initializer_list<std::pair<const char*, int>> fields)
 {

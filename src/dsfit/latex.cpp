@@ -2,7 +2,6 @@
 // typeset: their formulae, their thermodynamic properties, and the Landau,
 // Bragg-Williams, melt and aqueous terms of those that have them.
 #include <cmath>
-#include <cstdio>
 #include <initializer_list>
 #include <utility>
 
@@ -38,9 +37,7 @@ std::string count(double a)
     const double r = std::nearbyint(a);
     if (std::fabs(a - r) > 0.01) return runio::realstr(a, 1, true);
     if (r == 1.0) return std::string();
-    char buf[400];   // a whole number beyond every integer type is written out, not cast
-    std::snprintf(buf, sizeof buf, "%.0f", r == 0.0 ? 0.0 : r);
-    return buf;
+    return runio::wholetext(r);
 }
 
 std::string subscript(double a) { return "$_{" + count(a) + "}$"; }
@@ -77,9 +74,9 @@ std::string formula(const FitEm& e)
             }
             if (el[k + 1] == elE) {
                 s += symbol;
-                s += amount[k] == 1.0 ? "$" : "$_{" + inttext(std::lround(amount[k])) + "}";
-                const long long charge = std::lround(std::fabs(z));
-                s += "^{" + (charge == 1 ? std::string() : inttext(charge)) + (z > 0.0 ? "-}$" : "+}$");
+                s += amount[k] == 1.0 ? "$" : "$_{" + runio::wholetext(std::round(amount[k])) + "}";
+                const double charge = std::round(std::fabs(z));
+                s += "^{" + (charge == 1.0 ? std::string() : runio::wholetext(charge)) + (z > 0.0 ? "-}$" : "+}$");
                 return s;
             }
         }

@@ -185,14 +185,14 @@ void calcassline(int e, int b, int kind)
             if (br.calcp < lo) addreal(br.calcp - lo, 1, true, 8, line);
         } else if (pr.tpair) {
             const double lo = std::min(br.t, nx->t), hi = std::max(br.t, nx->t);
-            if (br.calct > hi) addfield(inttext(std::lround(br.calct - hi)), 8, line);
-            if (br.calct < lo) addfield(inttext(std::lround(br.calct - lo)), 8, line);
+            if (br.calct > hi) addfield(runio::wholetext(std::round(br.calct - hi)), 8, line);
+            if (br.calct < lo) addfield(runio::wholetext(std::round(br.calct - lo)), 8, line);
         } else {
             const double d = br.calct - br.t;
             const bool low = leftcolumn(x, br);
             // A low-side bracket is missed when the equilibrium lies below it.
-            if (low && d < 0.0) addfield(inttext(std::lround(d)), 8, line);
-            if (!low && d > 0.0) addfield(inttext(std::lround(x.orientation ? -d : d)), 8, line);
+            if (low && d < 0.0) addfield(runio::wholetext(std::round(d)), 8, line);
+            if (!low && d > 0.0) addfield(runio::wholetext(std::round(x.orientation ? -d : d)), 8, line);
         }
     }
     putstr(0, line, 1, mol);

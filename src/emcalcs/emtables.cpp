@@ -292,7 +292,7 @@ void csvwrite(const std::string& text)
     if ((runio::chans.chanset & runio::mcsv) != 0) runio::chanwrite(runio::chcsv, text);
 }
 
-std::string integer(double x) { return runio::inttext(static_cast<long long>(std::nearbyint(x))); }
+std::string integer(double x) { return runio::wholetext(std::nearbyint(x)); }
 
 // The data fields of an end-member of its own (or of a constituent, which
 // differs only in theta and in the fields of absent ordering terms).

@@ -3,6 +3,7 @@
 #include "runio/runio.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace runio {
 
@@ -26,6 +27,14 @@ std::string integerdigits(double v)
 }  // namespace
 
 std::string inttext(long long n) { return std::to_string(n); }
+
+std::string wholetext(double w)
+{
+    if (w == 0.0) w = 0.0;   // no "-0"
+    char buf[400];            // the digits of the largest double, 309 of them
+    std::snprintf(buf, sizeof buf, "%.0f", w);
+    return buf;
+}
 
 double tenpower(int k)
 {

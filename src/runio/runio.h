@@ -299,6 +299,10 @@ void putrealauto(double x, int width, std::string& buffer);
 int li2i(long long n);
 int realclass(double x);
 std::string inttext(long long n);   // integer as text, no padding
+// A whole number held as a real (rounded or cut by the caller), as text with
+// no padding: a value beyond every integer type is written out in full,
+// never cast.
+std::string wholetext(double w);
 
 // number and word parsing
 int wordkind(const std::string& word);

@@ -272,6 +272,7 @@ void gem(int k, double& g, double p, double t)
     const double gf = fluidterm(name, xco2, xh2o, p, t);
 
     double go = 0.0;
+    // n is 0 or a whole number up to maxbwn: the readers refuse any other.
     const int nbw = static_cast<int>(std::nearbyint(r[sBWn]));
     if (nbw > 0)
         go = braggwilliamsterm(r, nbw, p, t);

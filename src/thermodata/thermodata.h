@@ -33,6 +33,10 @@ constexpr int maxcandidates = 800;  // names gathered before repeats are removed
 constexpr int maxcint = 32767;      // an entry of the composition matrix is a 16-bit integer
 constexpr int oxygenentry = 10;     // the oxide-table entry of oxygen
 constexpr int listbatch = 25;       // dataset end-members read at a time for the lists
+// The Bragg-Williams n counts the atoms that order on a site of a formula
+// unit: a whole number, and a small one in any mineral; a larger value in a
+// file is a slip of the pen.
+constexpr int maxbwn = 20;
 
 // Slots of a td row (1-based, as the dataset reader fills them).
 enum Slot {

@@ -162,6 +162,31 @@ TEST(FitReport, ExampleWithSolutionPhasesEndToEnd)
     EXPECT_EQ(countof(hidden.file("ds-oex.txt"), "NOT USED"), 0);
 }
 
+// A calorimetric outlier of its own end-member z swells sigfit, and with it
+// sd(cH) and sdT of every reaction, beyond every integer type; an rfac of
+// 1e20 likewise. Their whole-number columns are written in full (once
+// "     0" and "-9223372036854775808").
+TEST(FitReport, WholeNumbersBeyondEveryIntegerAreWrittenInFull)
+{
+    auto files = fittest::examplefiles();
+    files["ds-emex.txt"] = replaced(files["ds-emex.txt"], "\n*\n",
+                                    "\nz an outlier\n 5 1.0 10 1.0 0  1 2\n -601.6 0.3 1\n 0.0268 0.0001\n 1.126\n"
+                                    " 0.074 0.000002 -500 -0.68\n 0.000031\n 1616 3.9 -0.00241\n\n*\n");
+    std::string& xp = files["ds-xpex.txt"];
+    xp = replaced(xp, "977.0\n", "977.0\n1  z\n  1    1e19  0.30  298.15\n");
+    xp = replaced(xp, "1  fo q en\n",
+                  "2  fo q en\n  -1 -1 1    1e20   unused\n  1 1 1\n  1  10.0   700  0\n-1\n1  fo q en\n");
+    const auto r = runpm(files, "1\n");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    const std::string& out = r.file("ds-oex.txt");
+    // the calculated T (C) and 2 sdT of the first bracket, run together
+    const std::regex row("\n {8}0 {8}- {6}10\\.0 {6}800  700 +-0\\.84 +-0\\.20 +([0-9]+) +1 \\(");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(out, m, row)) << out;
+    EXPECT_GE(m[1].str().size(), 3u + 20u) << m[1];
+    EXPECT_NE(out.find(") 100000000000000000000\n"), std::string::npos) << out;
+}
+
 TEST(FitReport, RefinedDatasetCsvAndEndMemberFile)
 {
     // A suffix that begins with 6 names a dataset of the newer generation.

@@ -283,6 +283,9 @@ TEST(FitRun, FatalErrorsOfWholeFiles)
     };
     const std::vector<Case> cases = {
         {"ds-emex.txt", fittest::emfile(many), "readth : too many end-members (increase maxntp)"},
+        {"ds-emex.txt", fittest::emfile("bw\n 8 1.0 0  1 1\n -1 1 4\n 0.01 0\n 1\n 0 0 0 0\n 0\n 1 1 1\n"
+                                        " 14 0.4 13 0.4 0 0.9\n\n"),
+         "readth : the Bragg-Williams n of bw in \"ds-emex.txt\" must be a whole number from 1 to 20"},
         {"ds-xpex.txt", repeated("1 q per\n 1 1  1 1 298\n", 201),
          "readxy : too many oxide calorimetry records (max = 200) -> increase maxoxcal"},
         {"ds-xpex.txt", "0\n1  fo q en\n  -1 -1 1  1.0  lots\n  1 1 1\n" + repeated("1 10 700 0\n0 10 800 0\n", 136),

@@ -127,6 +127,37 @@ TEST(FitWriters, LabelsOfTheEndMemberFile)
     EXPECT_NE(em.find("\n   -800.00    0.50   1" + std::string(28, ' ') + "% \n"), std::string::npos) << em;
 }
 
+// A number whose digits fill or pass its field keeps a blank before it, so
+// the next fit reads back what this one wrote: an element amount after
+// element code 10, and an sd(S) taken as 0.001 S, once ran into their
+// neighbours ("105.33333333", "0.092050.00009205").
+TEST(FitWriters, EndMemberFileReadBackWhateverTheDigits)
+{
+    FitDir dir;
+    plainendmembers(1);
+    FitEm& e = fit.tda[1];
+    e.atoms = 3;
+    e.elamount[2] = 5.333333333;   // written to 8 decimals
+    e.row[thermodata::sS] = 0.09205;
+    e.sds = 0.00009205;
+    e.hread = -900.0;
+    e.sdhread = 0.5;
+    fitopts.emsuffix = "t";
+    writeemfile();
+    runio::closeread(runio::files.infile);
+    ASSERT_TRUE(runio::openread(runio::files.infile, "ds-emt-i.txt"));
+    readth();
+    ASSERT_EQ(fit.ntda, 1);
+    const FitEm& back = fit.tda[1];
+    EXPECT_EQ(back.nel, 2);
+    EXPECT_EQ(back.elcode[2], 10);
+    EXPECT_EQ(back.elamount[2], 5.33333333);
+    EXPECT_EQ(back.row[thermodata::sS], 0.09205);
+    EXPECT_EQ(back.sds, 0.00009205);
+    EXPECT_EQ(back.code, 0);
+    EXPECT_EQ(back.atoms, 3);
+}
+
 FitEm& withelements(int i, const std::string& name, const std::vector<std::pair<int, double>>& elements)
 {
     FitEm& e = fit.tda[i];

@@ -73,6 +73,17 @@ TEST(InputFaults, FormulaAmountsNoFormulaCanHoldNameTheFileEndMemberAndElement)
     expectfatal(r, "makeoxides : the amount of O in ky is too large for the composition matrix (max = 32767)");
 }
 
+TEST(InputFaults, BraggWilliamsNBeyondAWholeNumberOfAtomsNamesTheFileAndEndMember)
+{
+    // ab of plagioclase orders with n = 3; 1e20 made its ordering term drop
+    // out of the Gibbs energy unseen.
+    auto files = examplerun(replaced(examplefile("pm-ds6ex.txt"), "0.4000     3   0.90", "0.4000  1e20   0.90"),
+                            examplefile("pm-axex.txt"));
+    files["pm-ex.txt"] = replaced(files["pm-ex.txt"], "with opx g q ky sillim", "with pl q");
+    expectfatal(runpm(files, ""), "readthermopars : the Bragg-Williams n of ab in \"pm-ds6ex.txt\" must be a whole "
+                                  "number from 1 to 20");
+}
+
 TEST(InputFaults, CoefficientBeyondEveryIntegerIsAFatalErrorOfTheAxFile)
 {
     // 1e19 lies beyond a 64-bit integer: its fraction is refused as too large

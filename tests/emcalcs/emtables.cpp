@@ -167,6 +167,20 @@ TEST(ModeZeroTables, CsvTable)
     EXPECT_TRUE(std::regex_search(csv, stamp)) << csv.substr(csv.size() - 200);
 }
 
+TEST(ModeZeroTables, CsvWholeNumberBeyondEveryIntegerIsWrittenInFull)
+{
+    // q's Landau Tc of 1e20 K once came out as -9223372036854775808
+    auto files = inputs();
+    std::string& ds = files["pm-ds6ex.txt"];
+    const std::string tc = "    1    848   0.00500";
+    ASSERT_NE(ds.find(tc), std::string::npos);
+    ds.replace(ds.find(tc), tc.size(), "    1    1e20   0.00500");
+    const auto r = runpm(files, "");
+    ASSERT_EQ(r.status, 0) << r.screen;
+    EXPECT_NE(r.file("pm-ex.csv").find(", 100000000000000000000,    0.00500,     0.1190,"), std::string::npos)
+        << r.file("pm-ex.csv");
+}
+
 TEST(ModeZeroTables, EmptyGridRepliesGiveFiveKbarAndFiveDegrees)
 {
     const auto r = runpm(inputs(script("q ky")), "\n\nno\nno\n");
