@@ -56,7 +56,7 @@ TEST(FitReport, ExampleWithSolutionPhasesEndToEnd)
 {
     const auto r = runpm(reportfiles(), "3\n");
     ASSERT_EQ(r.status, 0) << r.screen;
-    const std::string& out = r.file("ds-oex.txt");
+    const std::string& out = r.file("ds-o6fit.txt");
     const std::string& log = r.file("pm-log.txt");
 
     // the univariant assemblage, calculated bracket by bracket: a pair at one
@@ -158,8 +158,8 @@ TEST(FitReport, ExampleWithSolutionPhasesEndToEnd)
     auto files = reportfiles();
     fittest::addsettings(files, "printomit no\n");
     const auto hidden = runpm(files, "3\n");
-    EXPECT_EQ(countof(hidden.file("ds-oex.txt"), "an unused run"), 0);
-    EXPECT_EQ(countof(hidden.file("ds-oex.txt"), "NOT USED"), 0);
+    EXPECT_EQ(countof(hidden.file("ds-o6fit.txt"), "an unused run"), 0);
+    EXPECT_EQ(countof(hidden.file("ds-o6fit.txt"), "NOT USED"), 0);
 }
 
 // A calorimetric outlier of its own end-member z swells sigfit, and with it
@@ -189,10 +189,8 @@ TEST(FitReport, WholeNumbersBeyondEveryIntegerAreWrittenInFull)
 
 TEST(FitReport, RefinedDatasetCsvAndEndMemberFile)
 {
-    // A suffix that begins with 6 names a dataset of the newer generation.
+    // The example's suffix begins with 6: a dataset of the newer generation.
     auto files = fittest::fullexample();
-    files["ds-prefs.txt"] = replaced(files["ds-prefs.txt"], "pmdssuffix ex", "pmdssuffix 6fit");
-    files["ds-scr6fit.txt"] = files["ds-screx.txt"];
     const auto r = runpm(files, "3\n");
     ASSERT_EQ(r.status, 0) << r.screen;
     const std::string& out = r.file("ds-o6fit.txt");
@@ -256,18 +254,19 @@ TEST(FitReport, RefinedDatasetCsvAndEndMemberFile)
     EXPECT_EQ(cl[8], "");
     EXPECT_EQ(cl[9].substr(0, 22), "PETRAMONDO running at ");
 
-    // the dataset read by mode 0, whose table shows the fitted enthalpies
+    // the dataset read by mode 0 with the example's script, as the README
+    // says: its table shows the fitted enthalpies
     std::map<std::string, std::string> mode0 = {
         {"pm-ds6fit.txt", ds},
-        {"pm-prefs.txt", pmtest::prefsfile("6fit", "m0", 0)},
-        {"pm-m0.txt", "axfile axm0\nwith q coe fo en\ndiagramPT 4 12 500 800\ncalcP 8\ncalcT 650\nautoexit\n*\n"},
-        {"pm-axm0.txt", "q\ncoe\nfo\nen\n"}};
+        {"pm-prefs.txt", pmtest::prefsfile("6fit", "exfit", 0)},
+        {"pm-exfit.txt", pmtest::examplefile("pm-exfit.txt")},
+        {"pm-axfit.txt", pmtest::examplefile("pm-axfit.txt")}};
     const auto m = runpm(mode0, "");
     EXPECT_EQ(m.status, 0) << m.screen;
     EXPECT_NE(m.screen.find("\nusing pm-ds6fit.txt produced at "), std::string::npos);
-    for (const char* name : {"q  ", "coe", "fo ", "en "}) {
+    for (const char* name : {"q  ", "fo ", "fa ", "en ", "fs "}) {
         const std::string key = "\n" + std::string(name) + "      ";
-        EXPECT_NEAR(after(m.file("pm-m0-o.txt"), key), after(out, "\n" + std::string(name) + "     "), 0.0051)
+        EXPECT_NEAR(after(m.file("pm-exfit-o.txt"), key), after(out, "\n" + std::string(name) + "     "), 0.0051)
             << name;
     }
 

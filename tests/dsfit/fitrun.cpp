@@ -23,7 +23,7 @@ extern "C" void dgels_(const char* trans, const int* m, const int* n, const int*
 namespace {
 
 // The last line of every fit: the refined dataset is written.
-const std::string written = "\nwriting data to \"pm-dsex.txt\"\n";
+const std::string written = "\nwriting data to \"pm-ds6fit.txt\"\n";
 
 // The fatal error a run ended with, as "where : message".
 std::string bombed(const pmtest::RunResult& r)
@@ -96,7 +96,7 @@ TEST(FitRun, ExampleFitEndToEnd)
         << log;
 
     const double sigfit = sigfitfromlog(log);
-    const std::string& out = r.file("ds-oex.txt");
+    const std::string& out = r.file("ds-o6fit.txt");
     for (const std::string* text : {&r.screen, &log, &out}) {
         EXPECT_NEAR(printedsigfit(*text, "\n1: "), sigfit, 0.0015);
         EXPECT_NEAR(printedsigfit(*text, "\n2: "), sigfit, 0.0015);
@@ -110,7 +110,7 @@ TEST(FitRun, ExampleFitEndToEnd)
     const auto c = runpm(files, "1\n");
     EXPECT_NE(c.screen.find("number of iterations  : \nconstructing LSQ for choleski...\n\nlsq (choleski) gives sigfit = "), std::string::npos);
     EXPECT_NEAR(printedsigfit(c.screen, "lsq (choleski) gives sigfit = "), sigfit, 0.0015);
-    EXPECT_NE(c.file("ds-oex.txt").find("     (ndf = 2)\n\n1: "), std::string::npos);
+    EXPECT_NE(c.file("ds-o6fit.txt").find("     (ndf = 2)\n\n1: "), std::string::npos);
     EXPECT_NEAR(printedsigfit(c.file("pm-log.txt"), "\n1: "), sigfit, 0.0015);
 }
 

@@ -20,7 +20,7 @@ namespace fittest {
 std::map<std::string, std::string> fullexample()
 {
     std::map<std::string, std::string> files;
-    for (const char* name : {"ds-prefs.txt", "ds-screx.txt", "ds-emex.txt", "ds-axex.txt", "ds-xpex.txt"})
+    for (const char* name : {"ds-prefs.txt", "ds-scr6fit.txt", "ds-emex.txt", "ds-axex.txt", "ds-xpex.txt"})
         files[name] = pmtest::examplefile(name);
     files["pm-prefs.txt"] = pmtest::prefsfile("6ex", "ex", 9);
     return files;
