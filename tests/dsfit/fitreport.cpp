@@ -178,7 +178,7 @@ TEST(FitReport, WholeNumbersBeyondEveryIntegerAreWrittenInFull)
                   "2  fo q en\n  -1 -1 1    1e20   unused\n  1 1 1\n  1  10.0   700  0\n-1\n1  fo q en\n");
     const auto r = runpm(files, "1\n");
     ASSERT_EQ(r.status, 0) << r.screen;
-    const std::string& out = r.file("ds-oex.txt");
+    const std::string& out = r.file("ds-o6fit.txt");
     // the calculated T (C) and 2 sdT of the first bracket, run together
     const std::regex row("\n {8}0 {8}- {6}10\\.0 {6}800  700 +-0\\.84 +-0\\.20 +([0-9]+) +1 \\(");
     std::smatch m;

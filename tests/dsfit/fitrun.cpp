@@ -150,10 +150,10 @@ TEST(FitRun, RefinedDatasetLostToAFullDiskFailsTheRun)
 {
     // every write to /dev/full fails as on a full disk
     auto files = examplefiles();
-    files["pm-dsex.txt"] = pmtest::symlinkto("/dev/full");
+    files["pm-ds6fit.txt"] = pmtest::symlinkto("/dev/full");
     const auto r = runpm(files, "3\n");
     EXPECT_EQ(r.status, 3);
-    const std::string report = written + "problem writing the file \"pm-dsex.txt\": No space left on device\n";
+    const std::string report = written + "problem writing the file \"pm-ds6fit.txt\": No space left on device\n";
     EXPECT_NE(r.screen.find(report), std::string::npos) << r.screen;
     EXPECT_NE(r.file("pm-log.txt").find(report), std::string::npos);
 }
