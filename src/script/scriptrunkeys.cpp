@@ -124,7 +124,9 @@ void kwptforaxe(ScriptLine& l)
     s.ptforaxe = l.sw;
     if (s.ptforaxe == 1) return;
     int n = 2;
-    if (scriptreals(l.keyword, n)) {
+    // A temperature at or below absolute zero (degrees C) is a slip, no
+    // usable value: the P and T are asked at the terminal, as when absent.
+    if (scriptreals(l.keyword, n) && scriptinfo.inforeal[2] + 273.15 > 0.0) {
         s.ptforaxep = scriptinfo.inforeal[1];
         s.ptforaxet = scriptinfo.inforeal[2];
     } else {

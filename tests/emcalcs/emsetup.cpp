@@ -91,6 +91,11 @@ TEST(AveragePTSetup, TemperatureBelowAbsoluteZeroForTheActivitiesIsAskedAgain)
               std::string::npos)
         << r.screen;
     EXPECT_EQ(r.screen.find("calcdg0"), std::string::npos);
+    // the same slip in the script leaves the P and T to be asked
+    const auto s = modetwo("opx ky", "ptforaxe 8 -300\n", "8\n650\n");
+    EXPECT_NE(s.screen.find("P for a-x in kbar : T for a-x in " + deg + "C : \nopx         Q(opx) = 0.1732\n"),
+              std::string::npos)
+        << s.screen;
 }
 
 TEST(AveragePTSetup, LeftOutEndMembers)
