@@ -109,13 +109,13 @@ std::string scriptaxfile()
     return suffix.empty() ? std::string() : "pm-" + suffix + ".txt";
 }
 
-// An a-x file of a run file's name: making the run's files empties it, and
-// the pass would read the run's own output as its models.
-void axclash(const char* where, const std::string& ax, Channel ch, const std::string& runfile)
+// An input file (the dataset, the a-x file) of a run file's name: making the
+// run's files empties it, and the pass would read the run's own output.
+void inputclash(const char* where, const char* kind, const std::string& input, Channel ch, const std::string& runfile)
 {
-    if (ax == runfile)
-        bomb(where, "the a-x file \"" + ax + "\" is also the run's " + closename(ch) + " \"" + runfile +
-                        "\": give the a-x file another name", 0);
+    if (input == runfile)
+        bomb(where, std::string("the ") + kind + " \"" + input + "\" is also the run's " + closename(ch) + " \"" +
+                        runfile + "\": give the " + kind + " another name", 0);
 }
 
 // Two run files of one name would overwrite each other, and erasing the
@@ -174,14 +174,16 @@ void startout()
     std::vector<std::string> names = {chans.filename[chlog], files.scriptname};
     for (const OutFileSpec& file : runfilespecs) names.push_back("pm-" + files.scriptsuffix + file.ending);
     checkdistinctnames(names);
-    // Making the run's files would empty an a-x file of the same name, and
-    // the pass would then read the run's own output as its models.
-    if (run.calcmode <= 3) {
-        const std::string ax = scriptaxfile();
-        axclash("startout", ax, chlog, chans.filename[chlog]);
+    // Making the run's files would empty a dataset or a-x file of the same
+    // name, and the pass would then read the run's own output.
+    const auto refuse = [](const char* kind, const std::string& input) {
+        if (input.empty()) return;
+        inputclash("startout", kind, input, chlog, chans.filename[chlog]);
         for (const OutFileSpec& file : runfilespecs)
-            axclash("startout", ax, file.ch, "pm-" + files.scriptsuffix + file.ending);
-    }
+            inputclash("startout", kind, input, file.ch, "pm-" + files.scriptsuffix + file.ending);
+    };
+    if (!prefs.prefsdssuffix.empty()) refuse("dataset", "pm-ds" + prefs.prefsdssuffix + ".txt");
+    if (run.calcmode <= 3) refuse("a-x file", scriptaxfile());
     for (const OutFileSpec& file : runfilespecs) {
         createchannel(file.ch, "pm-", files.scriptsuffix + file.ending);
         announce(file.announce, chans.filename[file.ch]);
@@ -192,9 +194,9 @@ void startout()
 
 void checkaxname(const std::string& ax, const char* where)
 {
-    axclash(where, ax, chlog, chans.filename[chlog]);
+    inputclash(where, "a-x file", ax, chlog, chans.filename[chlog]);
     for (const OutFileSpec& file : runfilespecs)
-        if ((chans.chanset & (1u << file.ch)) != 0) axclash(where, ax, file.ch, chans.filename[file.ch]);
+        if ((chans.chanset & (1u << file.ch)) != 0) inputclash(where, "a-x file", ax, file.ch, chans.filename[file.ch]);
 }
 
 std::string promptdatafile(const std::string& prefix, std::string& suffix, const std::string& kind, TextFile& tf)

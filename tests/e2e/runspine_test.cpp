@@ -233,7 +233,7 @@ TEST(RunSpine, RunFilesOfOneNameStopTheRun)
         << r.screen;
 }
 
-TEST(RunSpine, AxFileNamedLikeARunFileStopsTheRunBeforeItIsEmptied)
+TEST(RunSpine, InputFileNamedLikeARunFileStopsTheRunBeforeItIsEmptied)
 {
     const std::string ax = pmtest::examplefile("pm-axex.txt");
     std::string script = pmtest::examplefile("pm-exps.txt");
@@ -250,6 +250,20 @@ TEST(RunSpine, AxFileNamedLikeARunFileStopsTheRunBeforeItIsEmptied)
         << r.screen;
     EXPECT_EQ(r.file("pm-exps-o.txt"), ax);
     EXPECT_FALSE(r.has("pm-exps-px.txt"));
+
+    // the dataset alike: script ds6ex makes pm-ds6ex-o.txt, the dataset 6ex-o
+    const std::string ds = pmtest::examplefile("pm-ds6ex.txt");
+    const auto d = runpm({{"pm-prefs.txt", pmtest::prefsfile("6ex-o", "ds6ex", 0)},
+                          {"pm-ds6ex.txt", pmtest::examplefile("pm-ex.txt")},
+                          {"pm-axex.txt", ax},
+                          {"pm-ds6ex-o.txt", ds}},
+                         "");
+    EXPECT_EQ(d.status, 1);
+    EXPECT_NE(d.screen.find("\n-- run bombed in startout : the dataset \"pm-ds6ex-o.txt\" is also the run's outfile "
+                            "\"pm-ds6ex-o.txt\": give the dataset another name\n"),
+              std::string::npos)
+        << d.screen;
+    EXPECT_EQ(d.file("pm-ds6ex-o.txt"), ds);
 }
 
 TEST(RunSpine, HeapMonitorReportsOnTheScreenOnly)
