@@ -1,6 +1,7 @@
 // Everything asked at the terminal, and the word-splitting of input lines.
 // Every prompt and reply is copied to the log and every reply tested for "kill".
 #include "runio/runio.h"
+#include "runio/scriptset.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -254,6 +255,36 @@ void readwords(TextFile& tf, Words& words, bool dropcomments)
             return;
         }
     }
+}
+
+bool readlogicalline(TextFile& tf, Words& words, std::string& toolong)
+{
+    const int before = words.n;
+    words.n = 0;
+    toolong.clear();
+    Words phys;
+    int nphysical = 0;
+    bool more = true;
+    while (more) {
+        if (nphysical == maxphysical) {
+            toolong = "multiline gone berko";
+            break;
+        }
+        ++nphysical;
+        readwords(tf, phys, true);
+        more = phys.n > 0 && phys[phys.n] == "\\";
+        if (more) phys[phys.n--].clear();
+        if (phys.n == 0) break;
+        if (words.n + phys.n > maxwords) {
+            toolong = "too many strings in a multiline";
+            break;
+        }
+        for (int i = 1; i <= phys.n; ++i) words[++words.n] = phys[i];
+        // The end of the file ends a continued line as an empty line would.
+        if (more && atend(tf)) more = false;
+    }
+    for (int i = words.n + 1; i <= before; ++i) words[i].clear();
+    return words.n > 0;
 }
 
 void yesnoask(const Words& words, int& sw, int& used)

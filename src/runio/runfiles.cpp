@@ -84,20 +84,11 @@ void lastflush(std::FILE* f, std::string& fault)
 std::string scriptaxfile()
 {
     TextFile& tf = files.infile;
-    std::string suffix;
-    Words line, phys;
+    std::string suffix, toolong;
+    Words line;
     while (!atend(tf)) {
-        line.n = 0;
-        bool more = true;
-        while (more) {
-            readwords(tf, phys, true);
-            more = phys.n > 0 && phys[phys.n] == "\\";
-            if (more) phys[phys.n--].clear();
-            if (phys.n == 0) break;
-            for (int i = 1; i <= phys.n && line.n < maxwords; ++i) line[++line.n] = phys[i];
-            if (more && atend(tf)) more = false;
-        }
-        if (line.n == 0) continue;
+        // A line past its capacities is the script reader's to refuse.
+        if (!readlogicalline(tf, line, toolong)) continue;
         if (line[1][0] == '*') break;
         if (line[1] != "axfile") continue;
         int sw, used;

@@ -269,6 +269,11 @@ bool closingquery(const std::string& question);
 void promptcontrol(const std::string& question, int& sw);
 void rstrings(TextFile& tf, Words& words);
 void readwords(TextFile& tf, Words& words, bool dropcomments);
+// One logical line of a keyword file (the script, read ahead or read): its
+// physical lines ending in "\" joined, comments dropped; false when it holds
+// no words. A line past its capacities stops there with the fatal text in
+// toolong, for the caller to raise.
+bool readlogicalline(TextFile& tf, Words& words, std::string& toolong);
 void yesnoask(const Words& words, int& sw, int& used);
 
 // output channels and line writer

@@ -111,29 +111,13 @@ constexpr KeywordEntry keywordtable[] = {
     {"fractdebug", kwfractdebug},
 };
 
-// Gathers one logical line from physical lines ending in "\"; false when it
-// holds no words.
+// Gathers one logical line of the script; false when it holds no words.
 bool readlogicalline(ScriptLine& l)
 {
-    const int before = l.words.n;
-    l.words.n = 0;
-    Words phys;
-    int nphysical = 0;
-    bool more = true;
-    while (more) {
-        if (nphysical == maxphysical) bomb("readcontrol", "multiline gone berko", 0);
-        ++nphysical;
-        readwords(files.infile, phys, true);
-        more = phys.n > 0 && phys[phys.n] == "\\";
-        if (more) phys[phys.n--].clear();
-        if (phys.n == 0) break;
-        if (l.words.n + phys.n > maxwords) bomb("readcontrol", "too many strings in a multiline", 0);
-        for (int i = 1; i <= phys.n; ++i) l.words[++l.words.n] = phys[i];
-        // The end of the file ends a continued line as an empty line would.
-        if (more && atend(files.infile)) more = false;
-    }
-    for (int i = l.words.n + 1; i <= before; ++i) l.words[i].clear();
-    return l.words.n > 0;
+    std::string toolong;
+    const bool any = runio::readlogicalline(files.infile, l.words, toolong);
+    if (!toolong.empty()) bomb("readcontrol", toolong, 0);
+    return any;
 }
 
 void dispatch(ScriptLine& l)
