@@ -29,22 +29,31 @@ double h2opsat(double t, double constant)
     return constant + 7.29395e-07 * t * t - 2.34622e-09 * t * t * t + 4.83607e-15 * t * t * t * t * t;
 }
 
-// Pressure (bar) of the Pitzer-Sterner equation at molar volume v (cm3/mol),
-// as pspressure gives it, with its slope dP/dV (bar per cm3) in dpdv.
-double pspressureslope(double v, double t, const PSCoefs& c, double& dpdv)
+// Pressure (bar) of the Pitzer-Sterner equation at molar volume v (cm3/mol);
+// withslope adds its slope dP/dV (bar per cm3) in dpdv, for the Newton finish
+// of a volume root, at no cost to the scans and bisections that need P alone.
+template <bool withslope>
+double pspressureof(double v, double t, const PSCoefs& c, double& dpdv)
 {
     const double rho = 1.0 / v;
     const double rho2 = rho * rho;
     const double d = c[2] + rho * (c[3] + rho * (c[4] + rho * (c[5] + rho * c[6])));
     const double dd = c[3] + rho * (2.0 * c[4] + rho * (3.0 * c[5] + rho * 4.0 * c[6]));
-    const double ddd = 2.0 * c[4] + rho * (6.0 * c[5] + rho * 12.0 * c[6]);
     const double e8 = std::exp(-c[8] * rho), e10 = std::exp(-c[10] * rho);
-    // d/drho of the bracket below, then drho/dV = -rho^2
-    const double dbracket = 1.0 + 2.0 * c[1] * rho -
-                            (2.0 * rho * dd + rho2 * ddd - 2.0 * rho2 * dd * dd / d) / (d * d) +
-                            c[7] * e8 * rho * (2.0 - c[8] * rho) + c[9] * e10 * rho * (2.0 - c[10] * rho);
-    dpdv = -rbar * t * rho2 * dbracket;
+    if constexpr (withslope) {
+        const double ddd = 2.0 * c[4] + rho * (6.0 * c[5] + rho * 12.0 * c[6]);
+        // d/drho of the bracket below, then drho/dV = -rho^2
+        const double dbracket = 1.0 + 2.0 * c[1] * rho -
+                                (2.0 * rho * dd + rho2 * ddd - 2.0 * rho2 * dd * dd / d) / (d * d) +
+                                c[7] * e8 * rho * (2.0 - c[8] * rho) + c[9] * e10 * rho * (2.0 - c[10] * rho);
+        dpdv = -rbar * t * rho2 * dbracket;
+    }
     return rbar * t * (rho + c[1] * rho2 - rho2 * dd / (d * d) + c[7] * rho2 * e8 + c[9] * rho2 * e10);
+}
+
+double pspressureslope(double v, double t, const PSCoefs& c, double& dpdv)
+{
+    return pspressureof<true>(v, t, c, dpdv);
 }
 
 // The Pitzer-Sterner residual pressure and fugacity at one P and T.
@@ -305,13 +314,8 @@ void psco2coefs(double t, PSCoefs& c)
 
 double pspressure(double v, double t, const PSCoefs& c)
 {
-    const double rho = 1.0 / v;
-    const double rho2 = rho * rho;
-    const double d = c[2] + rho * (c[3] + rho * (c[4] + rho * (c[5] + rho * c[6])));
-    const double dd = c[3] + rho * (2.0 * c[4] + rho * (3.0 * c[5] + rho * 4.0 * c[6]));
-    return rbar * t *
-           (rho + c[1] * rho2 - rho2 * dd / (d * d) + c[7] * rho2 * std::exp(-c[8] * rho) +
-            c[9] * rho2 * std::exp(-c[10] * rho));
+    double unused;
+    return pspressureof<false>(v, t, c, unused);
 }
 
 void doSP(double pbar, double t, const PSCoefs& c, double psat, double& v, double& rtlnf)
