@@ -82,7 +82,7 @@ void readvalues(FitEm& e)
         r[sBWW] = readreal("Bragg-Williams W");
         r[sBWWv] = readreal("Bragg-Williams Wv");
         r[sBWn] = readreal("Bragg-Williams n");
-        if (r[sBWn] != std::trunc(r[sBWn]) || r[sBWn] < 1.0 || r[sBWn] > maxbwn)
+        if (!legalbwn(r[sBWn]))
             runio::bomb("readth", "the Bragg-Williams n of " + place.who + " in " + quotedname() +
                                       " must be a whole number from 1 to " + runio::inttext(maxbwn), 0);
         r[sBWfac] = readreal("Bragg-Williams fac");

@@ -363,7 +363,7 @@ void readdata(int i, int k)
         static const char* const bwnames[] = {"dH", "dHv", "W", "Wv", "n", "fac"};
         for (int s = sBWdH; s <= sBWfac; ++s) row[s] = readreal(bwnames[s - sBWdH]);
         const double n = row[sBWn];
-        if (n != std::trunc(n) || n < 1.0 || n > maxbwn)
+        if (!legalbwn(n))
             bomb(place.where, "the Bragg-Williams n of " + dsname(i) + " in " + quotedfile() +
                                   " must be a whole number from 1 to " + runio::inttext(maxbwn), 0);
     }

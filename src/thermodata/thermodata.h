@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@ constexpr int listbatch = 25;       // dataset end-members read at a time for th
 // unit: a whole number, and a small one in any mineral; a larger value in a
 // file is a slip of the pen.
 constexpr int maxbwn = 20;
+inline bool legalbwn(double n) { return n == std::trunc(n) && n >= 1.0 && n <= maxbwn; }
 
 // Slots of a td row (1-based, as the dataset reader fills them).
 enum Slot {
