@@ -54,17 +54,29 @@ std::string whole(double x, int width)
     return runio::spaces(width - static_cast<int>(text.size())) + text;
 }
 
+// Both files are read free-format, so a number whose digits fill or pass its
+// field still keeps a blank before it rather than run into the number before
+// (an element code and its amount would read as one code, a Bragg-Williams
+// dH and a negative dHv as one word). A number that fits its field is placed
+// as the field has it.
+void apart(std::string& s, const std::string& number)
+{
+    if (!s.empty() && s.back() != ' ' && s.back() != '\n' && !number.empty() && number.front() != ' ') s += ' ';
+    s += number;
+}
+
 // Why the first failed write to the data file being written failed; empty
 // while none has.
 std::string datafault;
 
 // A data file created afresh; its name goes to files.filename. The file
 // slot of the PostScript channel, which the fit never opens, carries it
-// while it is created.
+// while it is created. The name keeps its whole suffix, as every run file
+// does: a later run finds the file under the suffix that named it.
 std::FILE* createdatafile(const std::string& part1, const std::string& part2)
 {
     datafault.clear();
-    runio::files.filename = runio::openoutfile(part1, runio::str22(part2), runio::chps);
+    runio::files.filename = runio::openoutfile(part1, part2, runio::chps);
     std::FILE* f = runio::chans.file[runio::chps];
     runio::chans.file[runio::chps] = nullptr;
     runio::chans.filename[runio::chps].clear();
@@ -155,15 +167,28 @@ void csvrow(int i)
 }
 
 // The fourth line of a record ends with its ordering or aqueous term.
-std::string extragroup(const FitEm& e)
+void extragroup(std::string& s, const FitEm& e)
 {
     const TdRow& r = e.row;
-    if (r[sSmax] > 0.0) return "    1" + whole(r[sTc], 7) + num(r[sSmax], 10, 5) + num(r[sVmax], 10, 4);
-    if (r[sAq] != 0.0 || ision(e.name)) return "   -1" + num(r[sAq], 8, 4);
-    if (r[sBWn] > 0.5)
-        return "    2" + num(r[sBWdH], 7, 2) + num(r[sBWdHv], 7, 4) + num(r[sBWW], 7, 2) + num(r[sBWWv], 7, 4) +
-               whole(r[sBWn], 6) + num(r[sBWfac], 7, 2);
-    return "    0";
+    if (r[sSmax] > 0.0) {
+        s += "    1";
+        apart(s, whole(r[sTc], 7));
+        apart(s, num(r[sSmax], 10, 5));
+        apart(s, num(r[sVmax], 10, 4));
+    } else if (r[sAq] != 0.0 || ision(e.name)) {
+        s += "   -1";
+        apart(s, num(r[sAq], 8, 4));
+    } else if (r[sBWn] > 0.5) {
+        s += "    2";
+        apart(s, num(r[sBWdH], 7, 2));
+        apart(s, num(r[sBWdHv], 7, 4));
+        apart(s, num(r[sBWW], 7, 2));
+        apart(s, num(r[sBWWv], 7, 4));
+        apart(s, whole(r[sBWn], 6));
+        apart(s, num(r[sBWfac], 7, 2));
+    } else {
+        s += "    0";
+    }
 }
 
 void writerecord(std::FILE* f, int i)
@@ -172,22 +197,38 @@ void writerecord(std::FILE* f, int i)
     const TdRow& r = e.row;
     std::string s;
     runio::addfield(thermodata::ds.dsemname[i], 8, s);
-    s += num(e.code, 4);
-    for (int k = 1; k <= e.nel; ++k) s += num(e.elcode[k], 3) + num(e.elamount[k], 9, 4);
+    apart(s, num(e.code, 4));
+    for (int k = 1; k <= e.nel; ++k) {
+        apart(s, num(e.elcode[k], 3));
+        apart(s, num(e.elamount[k], 9, 4));
+    }
     s += "  0\n";
-    s += num(lsq.theta[i], 17, 2) + num(r[sS], 10, 5) + num(r[sV], 9, 4) + "\n";
-    s += "    " + num(r[sCpa], 11, 4) + num(r[sCpb], 15, 9) + num(r[sCpc], 10, 1) + num(r[sCpd], 10, 4) + "\n";
-    s += num(r[sAlpha0], 18, 7) + num(r[sKappa0], 9, 2) + num(r[sKappa0p], 9, 2) + num(r[sKappa0pp], 11, 5);
-    if (isliquid(e.name) || r[sDkappadT] < 0.0) s += num(r[sDkappadT], 11, 5);
-    write(f, s + extragroup(e) + "\n");
+    s += num(lsq.theta[i], 17, 2);
+    apart(s, num(r[sS], 10, 5));
+    apart(s, num(r[sV], 9, 4));
+    s += "\n    ";
+    apart(s, num(r[sCpa], 11, 4));
+    apart(s, num(r[sCpb], 15, 9));
+    apart(s, num(r[sCpc], 10, 1));
+    apart(s, num(r[sCpd], 10, 4));
+    s += "\n";
+    apart(s, num(r[sAlpha0], 18, 7));
+    apart(s, num(r[sKappa0], 9, 2));
+    apart(s, num(r[sKappa0p], 9, 2));
+    apart(s, num(r[sKappa0pp], 11, 5));
+    if (isliquid(e.name) || r[sDkappadT] < 0.0) apart(s, num(r[sDkappadT], 11, 5));
+    extragroup(s, e);
+    write(f, s + "\n");
 }
 
-// The upper triangle of the covariance of the fitted enthalpies, entry after
-// entry, with a line end once a line holds more than 120 characters.
-void writecovariance(std::FILE* f, int n)
+// The check value, then the upper triangle of the covariance of the fitted
+// enthalpies, entry after entry, with a line end once a line holds more than
+// 120 characters (counted from after the check value).
+void writecovariance(std::FILE* f, int n, const std::string& checkvalue)
 {
     int count = 0;
-    std::string s;
+    std::string s = checkvalue;
+    std::size_t written = 0;   // s keeps the last character written, for apart
     for (int i = 1; i <= n; ++i) {
         for (int j = i; j <= n; ++j) {
             if (count > 120) {
@@ -203,24 +244,18 @@ void writecovariance(std::FILE* f, int n)
             const double a = std::trunc(std::fabs(v) * 1e4) / 1e4;
             int w = a < 1.0 ? 7 : a < 10.0 ? 8 : a < 100.0 ? 9 : a < 1000.0 ? 10 : a < 10000.0 ? 11 : a < 100000.0 ? 12 : 16;
             if (v < 0.0) ++w;
-            s += num(v, w, 4);
-            count += w;
+            const std::size_t before = s.size();
+            apart(s, num(v, w, 4));
+            count += static_cast<int>(s.size() - before);
         }
-        write(f, s);
-        s.clear();
+        write(f, s.substr(written));
+        s.erase(0, s.size() - 1);
+        written = 1;
     }
+    if (written == 0) write(f, s);
 }
 
 std::string label(const FitEm& e, int k) { return "% " + cleanlabel(e.label[k]); }
-
-// The end-member file is read free-format, so a number whose digits fill or
-// pass its field still keeps a blank before it rather than run into the
-// number before (an element code and its amount would read as one code).
-void apart(std::string& s, const std::string& number)
-{
-    if (!s.empty() && s.back() != ' ' && s.back() != '\n' && !number.empty() && number.front() != ' ') s += ' ';
-    s += number;
-}
 
 }  // namespace
 
@@ -259,8 +294,7 @@ void writeds()
         const TdRow& r = fit.tda[i].row;
         check += (lsq.theta[i] - 1000.0 * r[sS] + 5.0 * r[sV]) / 10000.0;
     }
-    write(f, "\n" + num(n > 0 ? -check / n : 0.0, 8, 4));
-    writecovariance(f, n);
+    writecovariance(f, n, "\n" + num(n > 0 ? -check / n : 0.0, 8, 4));
     const double sigfit = std::sqrt(lsq.sigfit2);
     write(f, "\n\n" + name + " produced at " + runio::run.datetext + " (sigfit = " + num(sigfit, 6, 3) + ")\n");
     runio::closedatafile(f, name, datafault);

@@ -101,6 +101,46 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     runio::closeread(thermodata::ds.dsfile);
 }
 
+// Every number of the refined dataset keeps a blank before it, and the file
+// keeps its whole name: a negative dHv ran into dH ("8.00-0.0120"), a W of
+// -150.25 and an aqueous term of -12.5 filled their fields, and the name was
+// cut to 22 characters after "pm-ds", so no mode could read the dataset.
+TEST(FitWriters, RefinedDatasetReadBackWhateverTheValuesUnderItsWholeName)
+{
+    FitDir dir;
+    plainendmembers(2);
+    lsq.sigfit2 = 1.0;
+    thermodata::TdRow& bw = fit.tda[1].row;
+    bw[thermodata::sBWdH] = 8.0;
+    bw[thermodata::sBWdHv] = -0.012;
+    bw[thermodata::sBWW] = -150.25;
+    bw[thermodata::sBWWv] = -0.015;
+    bw[thermodata::sBWn] = 2.0;
+    bw[thermodata::sBWfac] = 1.0;
+    fit.tda[2].name = thermodata::ds.dsemname[2] = "e2+";
+    fit.tda[2].row[thermodata::sAq] = -12.5;
+    runio::files.scriptsuffix = "6fit-olivine-opx-v2";
+    writeds();
+    EXPECT_EQ(runio::files.filename, "pm-ds6fit-olivine-opx-v2.txt");
+
+    runio::prefs.prefsdssuffix = "6fit-olivine-opx-v2";
+    thermodata::readds(1);
+    thermodata::EndMembers& ems = thermodata::ems;
+    ems.td.assign(thermodata::maxem + 1, thermodata::TdRow{});
+    ems.cov.assign(static_cast<std::size_t>(thermodata::maxem + 1) * (thermodata::maxem + 1), 0.0);
+    ems.nem = 2;
+    ems.emname[1] = "e1";
+    ems.emname[2] = "e2+";
+    thermodata::readds(3);
+    EXPECT_EQ(ems.td[1][thermodata::sBWdH], 8.0);
+    EXPECT_EQ(ems.td[1][thermodata::sBWdHv], -0.012);
+    EXPECT_EQ(ems.td[1][thermodata::sBWW], -150.25);
+    EXPECT_EQ(ems.td[1][thermodata::sBWWv], -0.015);
+    EXPECT_EQ(ems.td[1][thermodata::sBWn], 2.0);
+    EXPECT_EQ(ems.td[2][thermodata::sAq], -12.5);
+    runio::closeread(thermodata::ds.dsfile);
+}
+
 TEST(FitWriters, LabelsOfTheEndMemberFile)
 {
     EXPECT_EQ(cleanlabel(""), "");
@@ -130,7 +170,8 @@ TEST(FitWriters, LabelsOfTheEndMemberFile)
 // A number whose digits fill or pass its field keeps a blank before it, so
 // the next fit reads back what this one wrote: an element amount after
 // element code 10, and an sd(S) taken as 0.001 S, once ran into their
-// neighbours ("105.33333333", "0.092050.00009205").
+// neighbours ("105.33333333", "0.092050.00009205"); and the file keeps its
+// whole name, which the next fit's emsuffix names.
 TEST(FitWriters, EndMemberFileReadBackWhateverTheDigits)
 {
     FitDir dir;
@@ -142,10 +183,11 @@ TEST(FitWriters, EndMemberFileReadBackWhateverTheDigits)
     e.sds = 0.00009205;
     e.hread = -900.0;
     e.sdhread = 0.5;
-    fitopts.emsuffix = "t";
+    // a suffix that takes the name past 22 characters after "ds-em"
+    fitopts.emsuffix = "example-olivine-1";
     writeemfile();
     runio::closeread(runio::files.infile);
-    ASSERT_TRUE(runio::openread(runio::files.infile, "ds-emt-i.txt"));
+    ASSERT_TRUE(runio::openread(runio::files.infile, "ds-emexample-olivine-1-i.txt"));
     readth();
     ASSERT_EQ(fit.ntda, 1);
     const FitEm& back = fit.tda[1];
