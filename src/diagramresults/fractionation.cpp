@@ -239,7 +239,7 @@ void setupfract(SolveState& s)
     putstr(0, line, 1, runio::mpx);
 }
 
-void dofract(SolveState&)
+void dofract(SolveState& s)
 {
     FractState& f = fract;
     runio::ScriptTables& st = tabs();
@@ -251,6 +251,15 @@ void dofract(SolveState&)
     // A phase that is absent has no fluid to scale up: the step is taken as it stands.
     if (atstart)
         f.repeat = m > phi || (m > zeromode && runio::query("increase fluid to fill porosity before starting to fractionate"));
+    // A path that cools past absolute zero goes no further: it ends at the
+    // step before, rather than solve where no calculation can.
+    const double tnext = path().startt + (f.step + 1) * path().tstep;
+    if (!f.repeat && !(tnext > 0.0)) {
+        putstr(1, "<== the path ends: its next step would be at " + runio::realstrshort(celsius(tnext)) +
+                      runio::degreesc + ", below absolute zero ==>", 1, runio::msol);
+        s.fractstop = true;
+        return;
+    }
 
     double solidf = 1.0, fluidf = 1.0;
     if (f.repeat) {

@@ -288,7 +288,12 @@ void readbrackets(int e)
         if (code < 0) break;
         Bracket br;
         br.p = runio::getsingle(runio::wordkind(words[2]), words[2], "reading P");
-        br.t = runio::getsingle(runio::wordkind(words[3]), words[3], "reading T") + 273.15;
+        const double tc = runio::getsingle(runio::wordkind(words[3]), words[3], "reading T");
+        if (!runio::usablecelsius(tc))
+            bomb("readxy", "the temperature " + runio::realstrshort(tc) + runio::degreesc + " of bracket " +
+                               inttext(x.nb + 1) + " of " + experimentname(e) + " in " + quotedname() + " " +
+                               runio::abovezerotext, 0);
+        br.t = tc + 273.15;
         br.xco2 = runio::getsingle(runio::wordkind(words[4]), words[4], "reading x(CO2)");
         bracketvalues(x, e, words, br);
         br.side = code == 1 ? 1 : 0;

@@ -281,6 +281,7 @@ void solve(const numerics::PhaseFlags& phases)
                 out.dofract(s);
             else
                 out.domontecarlo(s);
+            if (s.fractstop) break;
         }
         pr.batchitem = 0;
         batchitemloop(s);

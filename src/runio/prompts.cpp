@@ -121,10 +121,12 @@ double promptcelsius(const std::string& prompt)
     for (;;) {
         double tc = 0.0;
         promptreal(prompt, tc);
-        if (tc + 273.15 > 0.0) return tc + 273.15;
-        putstr(0, "the temperature must be above -273.15" + degreesc + " (0 K): give it again", 1, msl);
+        if (usablecelsius(tc)) return tc + 273.15;
+        putstr(0, "the temperature " + abovezerotext + ": give it again", 1, msl);
     }
 }
+
+bool usablecelsius(double tc) { return tc + 273.15 > 0.0; }
 
 void promptinteger(const std::string& prompt, int& n)
 {

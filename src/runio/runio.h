@@ -261,6 +261,11 @@ void promptstrings(const std::string& prompt, Words& words);
 void promptstring(const std::string& prompt, std::string& word);
 bool promptreal(const std::string& prompt, double& x);
 double promptcelsius(const std::string& prompt);   // a temperature typed in degrees C, returned in K
+// A temperature in degrees C that a calculation can take: above absolute
+// zero. The text says what a refused one must be, for the message that names
+// where it came from.
+bool usablecelsius(double tc);
+inline const std::string abovezerotext = "must be above -273.15" + degreesc + " (0 K)";
 void promptinteger(const std::string& prompt, int& n);
 void promptreals(const std::string& prompt, Arr<double, maxwords + 1>& values, int& n);
 bool query(const std::string& question);

@@ -187,7 +187,13 @@ void readbatch(const ScriptLine& l)
     r.npt = r.np * r.nt;
     const std::vector<double> pt = takereals(l, pos, r.np + r.nt, "insufficient info in batch (2)");
     for (int i = 1; i <= r.np; ++i) r.p[i] = pt[i];
-    for (int i = 1; i <= r.nt; ++i) r.t[i] = pt[r.np + i] + 273.15;
+    for (int i = 1; i <= r.nt; ++i) {
+        const double tc = pt[r.np + i];
+        if (!usablecelsius(tc))
+            batchfatal("in batch, the temperature " + realstrshort(tc) + degreesc + " in \"" + files.scriptname +
+                       "\" " + abovezerotext);
+        r.t[i] = tc + 273.15;
+    }
     const std::vector<int> two = takeints(l, pos, 2, "insufficient info in batch (3a)");
     r.solvet = two[1] < 2;
     r.kxyz = two[2];

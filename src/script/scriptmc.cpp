@@ -293,6 +293,10 @@ void kwfract(ScriptLine& l)
         fr.porosity = v[1];
         fr.added = v[2];
         fr.startp = v[3];
+        // Each step of the path starts from this temperature.
+        if (!usablecelsius(v[4]))
+            mcfatal("in fract, the starting temperature " + realstrshort(v[4]) + degreesc + " in \"" +
+                    files.scriptname + "\" " + abovezerotext);
         fr.startt = v[4] + 273.15;
         fr.pstep = v[5];
         fr.tstep = v[6];

@@ -126,7 +126,7 @@ void kwptforaxe(ScriptLine& l)
     int n = 2;
     // A temperature at or below absolute zero (degrees C) is a slip, no
     // usable value: the P and T are asked at the terminal, as when absent.
-    if (scriptreals(l.keyword, n) && scriptinfo.inforeal[2] + 273.15 > 0.0) {
+    if (scriptreals(l.keyword, n) && runio::usablecelsius(scriptinfo.inforeal[2])) {
         s.ptforaxep = scriptinfo.inforeal[1];
         s.ptforaxet = scriptinfo.inforeal[2];
     } else {
