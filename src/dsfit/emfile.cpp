@@ -70,6 +70,9 @@ void readvalues(FitEm& e)
         r[sTc] = readreal("Landau Tc");
         r[sSmax] = readreal("Landau Smax");
         r[sVmax] = readreal("Landau Vmax");
+        if (!legallandautc(r[sTc], r[sSmax]))
+            runio::bomb("readth", "the Landau critical temperature " + runio::realstrshort(r[sTc]) + " K of " +
+                                      place.who + " in " + quotedname() + " must be above 298.15 K", 0);
         e.label[7] = readrest();
         break;
     case kaqueous:

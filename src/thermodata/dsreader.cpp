@@ -359,6 +359,9 @@ void readdata(int i, int k)
         row[sTc] = readreal("Landau critical temperature");
         row[sSmax] = readreal("Landau Smax");
         row[sVmax] = readreal("Landau Vmax");
+        if (!legallandautc(row[sTc], row[sSmax]))
+            bomb(place.where, "the Landau critical temperature " + runio::realstrshort(row[sTc]) + " K of " +
+                                  dsname(i) + " in " + quotedfile() + " must be above 298.15 K", 0);
     } else if (flag == 2) {
         static const char* const bwnames[] = {"dH", "dHv", "W", "Wv", "n", "fac"};
         for (int s = sBWdH; s <= sBWfac; ++s) row[s] = readreal(bwnames[s - sBWdH]);

@@ -39,6 +39,10 @@ constexpr int listbatch = 25;       // dataset end-members read at a time for th
 // file is a slip of the pen.
 constexpr int maxbwn = 20;
 inline bool legalbwn(double n) { return n == std::trunc(n) && n >= 1.0 && n <= maxbwn; }
+// The Landau term starts from the order of the phase at 298.15 K, which
+// needs a critical temperature above it (K); without Smax above 0 there is
+// no Landau term to take it.
+inline bool legallandautc(double tc, double smax) { return !(smax > 0.0) || tc > 298.15; }
 
 // Slots of a td row (1-based, as the dataset reader fills them).
 enum Slot {
