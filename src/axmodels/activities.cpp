@@ -36,6 +36,16 @@ void sitefractions(const SolPhase& s, const double* x, runio::Arr<double, maxsf 
 
 }  // namespace
 
+void badsize(const char* where, const SolPhase& s, int m, double p, double t)
+{
+    const double size = s.sizea[m] + s.sizeb[m] * t + s.sizec[m] * p;
+    runio::bomb(where, "the van Laar size of " + s.em[m].name + " in " + s.name + " (a + bT + cP in \"" +
+                           axinfo.axfilename + "\") is " + runio::realstrshort(size) + " at " +
+                           runio::realstrshort(p) + " kbar, " + runio::realstrshort(t - 273.15) + runio::degreesc +
+                           ": it must be above 0",
+                0);
+}
+
 void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double p, double t)
 {
     const SolPhase& s = ph.prec1[k];
@@ -48,6 +58,7 @@ void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double
     for (int j = 1; j <= n; ++j) {
         phi[j] = evalpoly(s.prop[j], x, 1);
         size[j] = s.sizea[j] + s.sizeb[j] * t + s.sizec[j] * p;
+        if (!(size[j] > 0.0)) badsize("calcemactivities", s, j, p, t);
         total += size[j] * phi[j];
     }
     for (int j = 1; j <= n; ++j) phi[j] *= size[j] / total;

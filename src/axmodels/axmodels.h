@@ -223,6 +223,10 @@ using EmValues = runio::Arr<double, maxsolem + 1>;
 // Activities and their uncertainties of the end-members of phase k at the
 // values x[1..] of its variables, at p (kbar) and t (K).
 void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double p, double t);
+// A van Laar size that is not positive at the point where it is evaluated
+// (its a + bT + cP from the a-x file, perhaps perturbed) stops the run with
+// the phase, the end-member and the value, under the where-text given.
+[[noreturn]] void badsize(const char* where, const SolPhase& s, int m, double p, double t);
 
 // ---------------------------------------------------------------- listings
 void printaxnum(int n, std::string& buffer, double x);

@@ -277,6 +277,11 @@ void readidealterm(SolPhase& s, EmRec& e)
 {
     readitem("normalisation constant in tmf for " + e.name);
     e.normconst = runio::getsingle(rd.kind, rd.item, rd.context);
+    // The ideal activity is this constant times powers of site fractions,
+    // and its logarithm is taken.
+    if (!(e.normconst > 0.0))
+        bomb("setup phases", "the normalisation constant " + rd.item + " in tmf for " + e.name + " in " + s.name +
+                                 " in \"" + runio::files.infile.name + "\" must be above 0", 0);
     e.constrational = rd.kind == kindrational;
     readitem("no of sf terms in tmf for " + e.name);
     const int m = runio::getinteger(rd.kind, rd.item, rd.context);

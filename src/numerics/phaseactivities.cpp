@@ -134,6 +134,7 @@ void vanlaarfractions(const axmodels::SolPhase& s, bool wantpt, bool wantx, doub
     double sum = 0.0;
     for (int k = 1; k <= n; ++k) {
         pw.alpha[k] = pw.aa[k] + pw.ab[k] * t + pw.ac[k] * p;
+        if (!(pw.alpha[k] > 0.0)) axmodels::badsize("calca", s, k, p, t);
         sum += pw.alpha[k] * pw.q[k];
     }
     for (int k = 1; k <= n; ++k) pw.phi[k] = pw.alpha[k] * pw.q[k] / sum;
