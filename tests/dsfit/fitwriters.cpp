@@ -50,30 +50,33 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     lsq.xxat(1, 2) = 0.0625;     // 0.25 in 7 columns
     lsq.xxat(1, 3) = -0.125;     // -0.5 in 8
     lsq.xxat(1, 4) = 3086.4;     // 12345.6 in 12
-    // the ordering and aqueous groups that end a record's fourth line
+    // the ordering and aqueous groups that end a record's fourth line, with
+    // numbers that fill their fields: they once ran together ("14.20-0.0420")
     thermodata::TdRow& bw = fit.tda[2].row;
     bw[thermodata::sBWdH] = 14.2;
-    bw[thermodata::sBWdHv] = 0.42;
+    bw[thermodata::sBWdHv] = -0.042;
     bw[thermodata::sBWW] = 13.1;
     bw[thermodata::sBWWv] = 0.4;
     bw[thermodata::sBWn] = 3.0;
     bw[thermodata::sBWfac] = 0.9;
-    fit.tda[3].name = "e3+";
-    runio::files.scriptsuffix = "6t";
+    fit.tda[3].name = thermodata::ds.dsemname[3] = "e3+";
+    fit.tda[3].row[thermodata::sAq] = -12.5;
+    // a name of more than 22 characters after "pm-ds", once cut
+    runio::files.scriptsuffix = "6fit-olivine-opx-v2";
     runio::run.datetext = "noon";
     fit.tda[70].name = "e70andmore";
-    EXPECT_EQ(fittest::logof(writeds), "\nwriting data to \"pm-ds6t.txt\"\nthe name e70andmore is longer than 8 "
+    EXPECT_EQ(fittest::logof(writeds), "\nwriting data to \"pm-ds6fit-olivine-opx-v2.txt\"\nthe name e70andmore is longer than 8 "
                                        "characters: a dataset reader will not read it back\n");
     fit.tda[70].name = "e70";
     writeds();
-    EXPECT_EQ(runio::files.filename, "pm-ds6t.txt");
-    const auto l = fittest::lines(pmtest::readfile("pm-ds6t.txt"));
+    EXPECT_EQ(runio::files.filename, "pm-ds6fit-olivine-opx-v2.txt");
+    const auto l = fittest::lines(pmtest::readfile("pm-ds6fit-olivine-opx-v2.txt"));
     ASSERT_EQ(l.size(), 3u + 4 * 70 + 1 + 41 + 2);
     EXPECT_EQ(l[3], "      e1   0  1   1.0000 10   2.0000  0");
     EXPECT_EQ(l[4], "             0.00   0.00000   0.0000");
     EXPECT_EQ(l[6], "         0.0000000     0.00     0.00    0.00000    0");
-    EXPECT_EQ(l[10], "         0.0000000     0.00     0.00    0.00000    2  14.20 0.4200  13.10 0.4000     3   0.90");
-    EXPECT_EQ(l[14], "         0.0000000     0.00     0.00    0.00000   -1  0.0000");
+    EXPECT_EQ(l[10], "         0.0000000     0.00     0.00    0.00000    2  14.20 -0.0420  13.10 0.4000     3   0.90");
+    EXPECT_EQ(l[14], "         0.0000000     0.00     0.00    0.00000   -1 -12.5000");
     // the check value, then entries until a line holds more than 120
     // characters: 29 for the first four, then 46 of " 0"
     std::string first = "  0.0000 0 0.2500 -0.5000  12345.6000";
@@ -89,54 +92,23 @@ TEST(FitWriters, CovarianceEntriesAndTheDatasetReadBack)
     EXPECT_EQ(l[323], zeros);
     EXPECT_EQ(l[324], zeros.substr(0, 112));
     EXPECT_EQ(l[325], "");
-    EXPECT_EQ(l[326], "pm-ds6t.txt produced at noon (sigfit =  2.000)");
+    EXPECT_EQ(l[326], "pm-ds6fit-olivine-opx-v2.txt produced at noon (sigfit =  2.000)");
 
     // the dataset reader takes the names, the covariance and the title less
-    // its last 18 characters
-    runio::prefs.prefsdssuffix = "6t";
+    // its last 18 characters, and the values of the records
+    runio::prefs.prefsdssuffix = "6fit-olivine-opx-v2";
     thermodata::readds(1);
     EXPECT_EQ(thermodata::ds.ndsem, 70);
     EXPECT_EQ(runio::trim(thermodata::ds.dsemname[70]), "e70");
-    EXPECT_EQ(thermodata::ds.dstitle, "pm-ds6t.txt produced at noon");
-    runio::closeread(thermodata::ds.dsfile);
-}
-
-// Every number of the refined dataset keeps a blank before it, and the file
-// keeps its whole name: a negative dHv ran into dH ("8.00-0.0120"), a W of
-// -150.25 and an aqueous term of -12.5 filled their fields, and the name was
-// cut to 22 characters after "pm-ds", so no mode could read the dataset.
-TEST(FitWriters, RefinedDatasetReadBackWhateverTheValuesUnderItsWholeName)
-{
-    FitDir dir;
-    plainendmembers(2);
-    lsq.sigfit2 = 1.0;
-    thermodata::TdRow& bw = fit.tda[1].row;
-    bw[thermodata::sBWdH] = 8.0;
-    bw[thermodata::sBWdHv] = -0.012;
-    bw[thermodata::sBWW] = -150.25;
-    bw[thermodata::sBWWv] = -0.015;
-    bw[thermodata::sBWn] = 2.0;
-    bw[thermodata::sBWfac] = 1.0;
-    fit.tda[2].name = thermodata::ds.dsemname[2] = "e2+";
-    fit.tda[2].row[thermodata::sAq] = -12.5;
-    runio::files.scriptsuffix = "6fit-olivine-opx-v2";
-    writeds();
-    EXPECT_EQ(runio::files.filename, "pm-ds6fit-olivine-opx-v2.txt");
-
-    runio::prefs.prefsdssuffix = "6fit-olivine-opx-v2";
-    thermodata::readds(1);
+    EXPECT_EQ(thermodata::ds.dstitle, "pm-ds6fit-olivine-opx-v2.txt produced at noon");
     thermodata::EndMembers& ems = thermodata::ems;
     ems.td.assign(thermodata::maxem + 1, thermodata::TdRow{});
     ems.cov.assign(static_cast<std::size_t>(thermodata::maxem + 1) * (thermodata::maxem + 1), 0.0);
     ems.nem = 2;
-    ems.emname[1] = "e1";
-    ems.emname[2] = "e2+";
+    ems.emname[1] = "e2";
+    ems.emname[2] = "e3+";
     thermodata::readds(3);
-    EXPECT_EQ(ems.td[1][thermodata::sBWdH], 8.0);
-    EXPECT_EQ(ems.td[1][thermodata::sBWdHv], -0.012);
-    EXPECT_EQ(ems.td[1][thermodata::sBWW], -150.25);
-    EXPECT_EQ(ems.td[1][thermodata::sBWWv], -0.015);
-    EXPECT_EQ(ems.td[1][thermodata::sBWn], 2.0);
+    EXPECT_EQ(ems.td[1][thermodata::sBWdHv], -0.042);
     EXPECT_EQ(ems.td[2][thermodata::sAq], -12.5);
     runio::closeread(thermodata::ds.dsfile);
 }
@@ -183,7 +155,6 @@ TEST(FitWriters, EndMemberFileReadBackWhateverTheDigits)
     e.sds = 0.00009205;
     e.hread = -900.0;
     e.sdhread = 0.5;
-    // a suffix that takes the name past 22 characters after "ds-em"
     fitopts.emsuffix = "example-olivine-1";
     writeemfile();
     runio::closeread(runio::files.infile);

@@ -192,50 +192,32 @@ TEST(InputFaults, ALogThatCannotBeWrittenEndsTheRunWithStatusThree)
     EXPECT_TRUE(r.file("pm-exps-o.txt").ends_with(closing));
 }
 
-namespace {
-
-// A mode-1 example run (script pm-<suffix>.txt, a-x file as named by it),
-// with one of its files edited.
-pmtest::RunResult modeonerun(const std::string& suffix, const std::string& axfile, const std::string& edited,
-                             const std::string& from, const std::string& to)
-{
-    std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile("6ex", suffix, 1)}};
-    for (const std::string& name : {"pm-" + suffix + ".txt", axfile, std::string("pm-ds6ex.txt")})
-        files[name] = examplefile(name);
-    files[edited] = replaced(files[edited], from, to);
-    return runpm(files, "");
-}
-
-void expectbombed(const pmtest::RunResult& r, const std::string& message)
-{
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
-    EXPECT_EQ(r.screen.find("This shouldn't have happened"), std::string::npos);
-}
-
-}  // namespace
-
-// Values no model can have, in the files a user edits, are refused where
-// they are read, naming the file, the item and the value; each once reached
-// the internal-error notice or gave NaN in the tables.
+// Values no model can have are refused where they are read, naming the file,
+// the item and the value; each reached an internal-error notice, or NaN.
 TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
 {
-    expectbombed(modeonerun("exmc", "pm-axex.txt", "pm-exmc.txt", "batch g opx q sillim 3 1 1 8 700 1 1 0 2 g 1 "
-                            "0.75 g 2 0.1", "batch g opx q sillim 2 1 1 8 -300 0 1 0 0"),
-                 "reading scripts : in batch, the temperature -300\xA1" "C in \"pm-exmc.txt\" must be above "
-                 "-273.15\xA1" "C (0 K)");
-    expectbombed(modeonerun("exfract", "pm-axmica.txt", "pm-axmica.txt", "\n  ab   1  1  xNaA 1", "\n  ab   -1  1  xNaA 1"),
-                 "setup phases : the normalisation constant -1 in tmf for ab in fsp in \"pm-axmica.txt\" must be "
-                 "above 0");
-    expectbombed(modeonerun("exmc", "pm-axex.txt", "pm-axex.txt", "  a(py)   1    0  0", "  a(py)   0    0  0"),
-                 "calca : the van Laar size of py in g (a + bT + cP in \"pm-axex.txt\") is 0 at 8 kbar, 700\xA1"
-                 "C: it must be above 0");
-    // q's Landau term starts from its order at 298.15 K: a Tc of 100 K gave
-    // NaN for the G of q in the tables of mode 0
-    const auto r = runpm(examplerun(replaced(examplefile("pm-ds6ex.txt"), "    1    848   0.00500",
-                                             "    1    100   0.00500"),
-                                    examplefile("pm-axex.txt")),
-                         "");
-    expectfatal(r, "readthermopars : the Landau critical temperature 100 K of q in \"pm-ds6ex.txt\" must be above "
-                   "298.15 K");
+    const auto refused = [](const std::string& suffix, const std::string& file, const std::string& from,
+                            const std::string& to, const std::string& message) {
+        auto files = examplerun(examplefile("pm-ds6ex.txt"), examplefile("pm-axex.txt"));
+        files["pm-prefs.txt"] = pmtest::prefsfile("6ex", suffix, suffix == "ex" ? 0 : 1);
+        for (const std::string& name : {"pm-" + suffix + ".txt", std::string("pm-axmica.txt")})
+            files[name] = examplefile(name);
+        files[file] = replaced(files[file], from, to);
+        const auto r = runpm(files, "");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
+    };
+    const std::string belowzero = " must be above -273.15\xA1" "C (0 K)";
+    refused("exmc", "pm-exmc.txt", "1 1 8 700", "1 1 8 -300",
+            "reading scripts : in batch, the temperature -300\xA1" "C in \"pm-exmc.txt\"" + belowzero);
+    refused("exfract", "pm-exfract.txt", "2 557", "2 -300",
+            "reading scripts : in fract, the starting temperature -300\xA1" "C in \"pm-exfract.txt\"" + belowzero);
+    refused("exfract", "pm-axmica.txt", "\n  ab   1  1", "\n  ab   -1  1",
+            "setup phases : the normalisation constant -1 in tmf for ab in fsp in \"pm-axmica.txt\" must be above 0");
+    refused("exmc", "pm-axex.txt", "a(py)   1", "a(py)   0",
+            "calca : the van Laar size of py in g (a + bT + cP in \"pm-axex.txt\") is 0 at 8 kbar, 700\xA1"
+            "C: it must be above 0");
+    // q's Landau term starts from its order at 298.15 K
+    refused("ex", "pm-ds6ex.txt", "1    848", "1    100",
+            "readthermopars : the Landau critical temperature 100 K of q in \"pm-ds6ex.txt\" must be above 298.15 K");
 }
