@@ -228,7 +228,6 @@ void writecovariance(std::FILE* f, int n, const std::string& checkvalue)
 {
     int count = 0;
     std::string s = checkvalue;
-    std::size_t written = 0;   // s keeps the last character written, for apart
     for (int i = 1; i <= n; ++i) {
         for (int j = i; j <= n; ++j) {
             if (count > 120) {
@@ -248,11 +247,8 @@ void writecovariance(std::FILE* f, int n, const std::string& checkvalue)
             apart(s, num(v, w, 4));
             count += static_cast<int>(s.size() - before);
         }
-        write(f, s.substr(written));
-        s.erase(0, s.size() - 1);
-        written = 1;
     }
-    if (written == 0) write(f, s);
+    write(f, s);
 }
 
 std::string label(const FitEm& e, int k) { return "% " + cleanlabel(e.label[k]); }
