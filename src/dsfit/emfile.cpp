@@ -7,6 +7,7 @@
 #include "dsfit/dsfit.h"
 #include "dsfit/fitread.h"
 #include "runio/runio.h"
+#include "thermodata/gibbs.h"
 #include "thermodata/thermodata.h"
 
 namespace dsfit {
@@ -164,6 +165,8 @@ void readth()
         readvalues(e);
         completerecord(e);
         if (e.kind == kdrop) continue;
+        const std::string eos = thermodata::eosfault(e.row, true, place.who + " in " + quotedname());
+        if (!eos.empty()) bomb("readth", eos, 0);
         if (fit.ntda == maxntp) bomb("readth", "too many end-members (increase maxntp)", 0);
         ++fit.ntda;
         fit.tda[fit.ntda] = e;

@@ -154,6 +154,14 @@ std::string realstrshort(double x)
     return text;
 }
 
+std::string valuetext(double x)
+{
+    // A temperature in C from one in K carries the rounding of 273.15.
+    if (std::isfinite(x) && std::fabs(x - std::nearbyint(x)) <= 1e-9 * std::fmax(1.0, std::fabs(x)))
+        return realstrshort(x);
+    return realstr(x, ndecimals(x), true);
+}
+
 int ndecimals(double x)
 {
     if (std::fabs(x - std::nearbyint(x)) < 1e-8) return 1;

@@ -305,6 +305,9 @@ std::string decdigits22(const std::string& s);
 std::string str5(const std::string& s);
 int ndecimals(double x);
 int ndecimals2(double x);
+// A value for a message, as a file gives it: a whole number without a
+// point, any other with the decimals it has (up to 9).
+std::string valuetext(double x);
 void putrealauto(double x, int width, std::string& buffer);
 int li2i(long long n);
 int realclass(double x);

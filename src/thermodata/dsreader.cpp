@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "runio/runio.h"
+#include "thermodata/gibbs.h"
 #include "thermodata/thermodata.h"
 
 namespace thermodata {
@@ -370,6 +371,8 @@ void readdata(int i, int k)
             bomb(place.where, "the Bragg-Williams n of " + dsname(i) + " in " + quotedfile() +
                                   " must be a whole number from 1 to " + runio::inttext(maxbwn), 0);
     }
+    const std::string eos = eosfault(row, ds.dsnew, dsname(i) + " in " + quotedfile());
+    if (!eos.empty()) bomb(place.where, eos, 0);
 }
 
 // Stage 3, first half.

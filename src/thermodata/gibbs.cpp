@@ -73,6 +73,28 @@ void oldmodulus(const TdRow& r, double t, double& kt, double& kp)
     runio::bomb("gem", "duff: b Pth > 1, so log(-ve)", 0);
 }
 
+// The bulk modulus of a liquid, or of any end-member of the old layout,
+// changes with T; where it is no longer positive the phase has no volume.
+[[noreturn]] void modulusfault(std::string_view name, double kappa, double p, double t)
+{
+    runio::bomb("gem", "the bulk modulus kappa0 + dkappa0/dT (T - 298.15) of " + std::string(name) + " is " +
+                           runio::realstr(kappa, 4, false) + " kbar at " + runio::valuetext(p) + " kbar, " +
+                           runio::valuetext(t - 273.15) + runio::degreesc + ": it must stay above 0",
+                0);
+}
+
+// Data that pass the readers can still give no G at some P and T (a power
+// of a negative base, an exponential beyond every double): no table or
+// calculation can go on with it.
+[[noreturn]] void nonumberfault(std::string_view name, double p, double t)
+{
+    const std::string experiment = runio::run.calcmode == 5 ? " in experiment " + runio::inttext(ds.expno) : "";
+    runio::bomb("gem", "the Gibbs energy of " + std::string(name) + " at " + runio::valuetext(p) + " kbar, " +
+                           runio::valuetext(t - 273.15) + runio::degreesc + experiment +
+                           " is not a number: its data give none there",
+                0);
+}
+
 // The integral of V dP from 0.001 kbar to P at T.
 double volumeterm(const TdRow& r, bool liquid, std::string_view name, double p, double t)
 {
@@ -83,6 +105,7 @@ double volumeterm(const TdRow& r, bool liquid, std::string_view name, double p, 
     if (!ds.dsnew) {   // Murnaghan, with V at 1 bar expanded by the old-layout alpha
         double kt, kp;
         oldmodulus(r, t, kt, kp);
+        if (!(kt > 0.0)) modulusfault(name, kt, p, t);
         const double v1 = v0 * oldexpansion(r, t);
         const double base = 1.0 + pref * kp / kt;
         return v1 * rpow(base, 1.0 / kp) * kt / (kp - 1.0) *
@@ -91,20 +114,12 @@ double volumeterm(const TdRow& r, bool liquid, std::string_view name, double p, 
 
     // Modified Tait equation.
     double kappa = r[sKappa0];
-    if (liquid) kappa += r[sDkappadT] * (t - tref);
-    const double kp = r[sKappa0p], kpp = r[sKappa0pp];
-    double a, b, c;
-    if (kpp == 0.0) {
-        a = 1.0;
-        b = kp / kappa;
-        c = 1.0 / kp;
-    } else {
-        a = (1.0 + kp) / (1.0 + kp + kappa * kpp);
-        b = (kp + kp * kp - kappa * kpp) / (kappa * (1.0 + kp));
-        c = (1.0 + kp + kappa * kpp) / (kp + kp * kp - kappa * kpp);
+    if (liquid) {
+        kappa += r[sDkappadT] * (t - tref);
+        if (!(kappa > 0.0)) modulusfault(name, kappa, p, t);
     }
-    // Scales V0 so that the volume at 1 bar and 298.15 K is V0 itself.
-    const double norm = (1.0 - a) + a * rpow(1.0 + pref * b, -c);
+    const TaitConstants k = taitconstants(kappa, r[sKappa0p], r[sKappa0pp]);
+    const double a = k.a, b = k.b, c = k.c, norm = k.norm;
 
     if (liquid)
         return v0 * std::exp(r[sAlpha0] * (t - tref)) *
@@ -243,6 +258,51 @@ double aqueousterm(const TdRow& r, double xco2, double xh2o, double p, double t)
 
 }  // namespace
 
+TaitConstants taitconstants(double kappa, double kp, double kpp)
+{
+    TaitConstants k;
+    if (kpp == 0.0) {
+        k.a = 1.0;
+        k.b = kp / kappa;
+        k.c = 1.0 / kp;
+    } else {
+        k.a = (1.0 + kp) / (1.0 + kp + kappa * kpp);
+        k.b = (kp + kp * kp - kappa * kpp) / (kappa * (1.0 + kp));
+        k.c = (1.0 + kp + kappa * kpp) / (kp + kp * kp - kappa * kpp);
+    }
+    // Scales V0 so that the volume at 1 bar and 298.15 K is V0 itself.
+    k.norm = (1.0 - k.a) + k.a * rpow(1.0 + pref * k.b, -k.c);
+    return k;
+}
+
+std::string eosfault(const TdRow& r, bool dsnew, const std::string& who)
+{
+    using runio::valuetext;
+    // Without a volume, or without compression (kappa0 of 0), there is no
+    // equation of state to evaluate.
+    const double kappa = dsnew ? r[sKappa0] : r[sKappa0pp];
+    if (r[sV] == 0.0 || kappa == 0.0) return "";
+    if (!(kappa > 0.0))
+        return "the kappa0 " + valuetext(kappa) + " kbar of " + who +
+               " must be above 0 (or 0 for an end-member without compression)";
+    if (!dsnew) {
+        const double kp = r[sTheta];
+        if (kp == 0.0 || kp == 1.0)
+            return "the K' " + valuetext(kp) + " of " + who +
+                   " must be neither 0 nor 1: the Murnaghan volume divides by K' and by K' - 1";
+        return "";
+    }
+    // The volume integral divides by b (c - 1) and by the normalisation, and
+    // takes powers of 1 + bP: each constant must be a positive number.
+    const TaitConstants k = taitconstants(kappa, r[sKappa0p], r[sKappa0pp]);
+    const bool usable = std::isfinite(k.a) && std::isfinite(k.b) && std::isfinite(k.c) && std::isfinite(k.norm) &&
+                        k.a > 0.0 && k.b > 0.0 && k.c > 0.0 && k.c != 1.0 && k.norm > 0.0;
+    if (usable) return "";
+    return "the kappa0' " + valuetext(r[sKappa0p]) + " and kappa0'' " + valuetext(r[sKappa0pp]) + " of " + who +
+           " (with kappa0 " + valuetext(kappa) +
+           " kbar) give no volume: the constants a, b and c of its Tait equation must be positive numbers, c not 1";
+}
+
 const CsGas* csgas(std::string_view name)
 {
     for (const CsGas& gas : csgases)
@@ -290,6 +350,7 @@ void gem(int k, double& g, double p, double t)
     if (r[sAq] != 0.0 && !fit) ga = aqueousterm(r, xco2, xh2o, p, t);
 
     g = gbase + gcp + gv + gf + go + gc + ga;
+    if (!std::isfinite(g)) nonumberfault(name, p, t);
 }
 
 void gemmake(int k, double& g, double p, double t)

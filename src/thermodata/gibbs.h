@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "thermodata/thermodata.h"
@@ -27,6 +28,18 @@ void gem(int k, double& g, double p, double t);
 // is its own DQF increment plus the weighted Gibbs energies of its
 // constituent rows.
 void gemmake(int k, double& g, double p, double t);
+
+// The constants of the modified Tait equation of state from the bulk
+// modulus kappa (kbar) and its derivatives kp and kpp (1/kbar), with the
+// normalisation that makes V at 1 bar V0 itself.
+struct TaitConstants {
+    double a = 0.0, b = 0.0, c = 0.0, norm = 0.0;
+};
+TaitConstants taitconstants(double kappa, double kp, double kpp);
+// Why the equation of state of a data row as read (the layout's slots;
+// kappa0 at 298.15 K for a liquid) gives no volume, naming who ("q in
+// \"pm-ds6ex.txt\""); empty when it gives one.
+std::string eosfault(const TdRow& r, bool dsnew, const std::string& who);
 
 // The Bragg-Williams order parameter at T of a phase with disordering
 // enthalpy dh (kJ), interaction ww (kJ), entropy factor fac and site ratio n;

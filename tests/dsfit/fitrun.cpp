@@ -223,6 +223,10 @@ TEST(FitRun, FatalErrorsOfTheReaders)
         {em, perrecord, "   5  1.0  10  1.0   0    1   0\n",
          "readth : the number of atoms of per must be at least 1: its Einstein temperature is S per atom"},
         {em, "0.30   1      H", "0.30   7      H", "readth : the kind 7 of per is not one of 0 to 4"},
+        // a bulk modulus below 0 gave no volume, and the fit NaN enthalpies
+        {em, "1616.00", "-1",
+         "readth : the kappa0 -1 kbar of per in \"ds-emex.txt\" must be above 0 (or 0 for an end-member without "
+         "compression)"},
         {em, perrecord, "   5  1.0  20  1.0   0    1   2\n",
          "readth : element code 20 of per in \"ds-emex.txt\" is not an entry of the oxide table (1 to 19)"},
         {xp, "1  fo q en\n", "1  fo q en divariant unknowncomps\n", "readxy : need univariant keyword"},

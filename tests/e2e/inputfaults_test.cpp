@@ -221,3 +221,31 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
     refused("ex", "pm-ds6ex.txt", "1    848", "1    100",
             "readthermopars : the Landau critical temperature 100 K of q in \"pm-ds6ex.txt\" must be above 298.15 K");
 }
+
+// Values that give no number stop the run, naming where they come from:
+// each showed NaN as a result with status 0.
+TEST(InputFaults, ValuesThatGiveNoNumberStopTheRunNamingTheirSource)
+{
+    const auto stops = [](const std::string& dssuffix, const std::string& suffix, int mode, const std::string& file,
+                          const std::string& from, const std::string& to, const std::string& message) {
+        std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile(dssuffix, suffix, mode)}};
+        for (const std::string& name : {"pm-ds" + dssuffix + ".txt", "pm-" + suffix + ".txt", std::string("pm-axex.txt"),
+                                        std::string("pm-ax5ex.txt"), std::string("pm-axmica.txt")})
+            files[name] = examplefile(name);
+        files[file] = replaced(files[file], from, to);
+        const auto r = runpm(files, "");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
+        EXPECT_EQ(r.screen.find("maintainers"), std::string::npos);
+    };
+    // equations of state without a volume: tables of NaN
+    stops("6ex", "ex", 0, "pm-ds6ex.txt", "0.0000063   731.00", "0.0000063   -1",
+          "readthermopars : the kappa0 -1 kbar of q in \"pm-ds6ex.txt\" must be above 0 (or 0 for an end-member "
+          "without compression)");
+    stops("6ex", "ex", 0, "pm-ds6ex.txt", "731.00     6.00", "731.00     0",
+          "readthermopars : the kappa0' 0 and kappa0'' -0.00821 of q in \"pm-ds6ex.txt\" (with kappa0 731 kbar) give "
+          "no volume: the constants a, b and c of its Tait equation must be positive numbers, c not 1");
+    stops("5ex", "ex5", 0, "pm-ds5ex.txt", "1068.00   8.00", "1068.00   0",
+          "readthermopars : the K' 0 of en in \"pm-ds5ex.txt\" must be neither 0 nor 1: the Murnaghan volume "
+          "divides by K' and by K' - 1");
+}

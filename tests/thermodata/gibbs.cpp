@@ -498,21 +498,43 @@ TEST_F(GibbsTest, ThermalPressureBeyondTheTaitLimitIsFatal)
         ::testing::ExitedWithCode(1), expected);
 }
 
-TEST_F(GibbsTest, NonFiniteGibbsEnergyIsShownAsSuch)
+TEST_F(GibbsTest, GibbsEnergyThatIsNoNumberStopsTheRun)
 {
-    // A Landau critical temperature below 298.15 K has no ordered reference
-    // state: G comes out NaN, and the number text says so wherever G is
-    // printed, never a blank or a number.
+    // A Landau critical temperature below 298.15 K (which the readers
+    // refuse) has no ordered reference state: its G is no number, and no
+    // table or calculation may go on with it.
     TdRow r = landaurow();
     r[td::sTc] = 250.0;
     putrow(1, "odd", r);
-    const double g = gem(1, 1.0, 280.0);
-    EXPECT_TRUE(std::isnan(g));
+    EXPECT_EXIT(
+        {
+            screentostderr();
+            gem(1, 1.0, 280.0);
+        },
+        ::testing::ExitedWithCode(1),
+        literal("-- run bombed in gem : the Gibbs energy of odd at 1 kbar, 6.85\xA1" "C is not a number: its data "
+                "give none there\n"));
+
+    // A liquid whose bulk modulus falls with T to 0 at 1058.15 K: above it the
+    // Tait volume would come out as a plausible number of the wrong sign.
+    TdRow l = liquidrow();
+    l[td::sDkappadT] = -0.5;
+    putrow(2, "foL", l);
+    EXPECT_EXIT(
+        {
+            screentostderr();
+            gem(2, 10.0, 1273.15);
+        },
+        ::testing::ExitedWithCode(1),
+        literal("-- run bombed in gem : the bulk modulus kappa0 + dkappa0/dT (T - 298.15) of foL is -107.5 kbar at "
+                "10 kbar, 1000\xA1" "C: it must stay above 0\n"));
+
+    // The number text of a value that is no number says so, never a blank.
     std::string line = "G =";
-    runio::addreal(g, 2, true, 12, line);
+    runio::addreal(std::nan(""), 2, true, 12, line);
     EXPECT_EQ(line, "G =         NaN");
-    EXPECT_EQ(runio::realstr(g, 5, false), "NaN");
-    EXPECT_EQ(runio::realstrshort(g), "NaN");
+    EXPECT_EQ(runio::realstr(std::nan(""), 5, false), "NaN");
+    EXPECT_EQ(runio::realstrshort(std::nan("")), "NaN");
     EXPECT_EQ(runio::realstr(HUGE_VAL, 3, true), "Inf");
     EXPECT_EQ(runio::realstr(-HUGE_VAL, 3, true), "-Inf");
     line.clear();
