@@ -86,10 +86,20 @@ runio::Arr<double, maxsolem + 1> purecomposition(const SolPhase& s, const EmRec&
 void checkstartingcomposition(int k)
 {
     const SolPhase& s = ph.prec1[k];
-    if (s.hasorder || legalcomp(k)) return;
     runio::Arr<double, maxsolem + 1> x{};
     for (int v = 1; v <= s.nvar; ++v)
         x[v] = s.var[v].guess;
+    // The composition of a phase is its end-members' compositions weighted
+    // by their proportions over the proportions' sum: a sum of 0 gives the
+    // phase no composition at all.
+    double sum = 0.0;
+    for (int j = 1; j <= s.n; ++j) sum += evalpoly(s.prop[j], x.data(), 1);
+    if (!std::isfinite(sum) || std::fabs(sum) <= 1e-9)
+        bomb("setupphases", "the end-member proportions of " + s.name + " in \"" + axinfo.axfilename + "\" sum to " +
+                                (std::isfinite(sum) ? std::string("0") : std::string("no number")) +
+                                " at its starting guess: they must sum to 1",
+             0);
+    if (s.hasorder || legalcomp(k)) return;
     runio::putstr(1, "for " + s.name + ", site fractions are:", 1, runio::msol);
     for (int j = 1; j <= s.nsf; ++j) {
         std::string& line = runio::chans.line;

@@ -141,11 +141,13 @@ bool massbalancemodes(bool testonly, const AtomTable& atoms, const AtomTable& fr
     }
     for (int i = 1; i <= nf; ++i) mw.w[i][n] = bulks.bulkcalc[i];
     realreaction(mw.w, nf, n, mw.x);
-    if (std::fabs(mw.x[n]) < balancefloor) return false;
+    // A composition that is no number balances nothing: the tests are
+    // written so that a NaN fails them.
+    if (!(std::fabs(mw.x[n]) >= balancefloor)) return false;
     const double bulkcoef = mw.x[n];
     for (int k = 1; k <= n; ++k) mw.x[k] = -mw.x[k] / bulkcoef;
     for (int k = 1; k <= nf; ++k)
-        if (mw.x[k] < 0.0) return false;
+        if (!(mw.x[k] >= 0.0) || !std::isfinite(mw.x[k])) return false;
     if (testonly) return true;
     // Per free atom to per atom over all components.
     double total = 0.0;
@@ -155,6 +157,7 @@ bool massbalancemodes(bool testonly, const AtomTable& atoms, const AtomTable& fr
         mw.x[v] *= atoms[col] / freeatoms[col];
         total += mw.x[v];
     }
+    if (!std::isfinite(total)) return false;
     for (int col = 1; col <= mw.ncols; ++col) {
         const int v = mw.map[col];
         if (v == 0)

@@ -238,6 +238,10 @@ TEST(InputFaults, ValuesThatGiveNoNumberStopTheRunNamingTheirSource)
         EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
         EXPECT_EQ(r.screen.find("maintainers"), std::string::npos);
     };
+    // white mica's proportions summing to 0 gave modes of 0.001 at every point
+    stops("6ex", "exfract", 1, "pm-axmica.txt", "p(mu)  1 1  1 1 -1 x", "p(mu)  1 1  0 1 -1 x",
+          "setupphases : the end-member proportions of wm in \"pm-axmica.txt\" sum to 0 at its starting guess: they "
+          "must sum to 1");
     // equations of state without a volume: tables of NaN
     stops("6ex", "ex", 0, "pm-ds6ex.txt", "0.0000063   731.00", "0.0000063   -1",
           "readthermopars : the kappa0 -1 kbar of q in \"pm-ds6ex.txt\" must be above 0 (or 0 for an end-member "

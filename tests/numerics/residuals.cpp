@@ -178,6 +178,28 @@ TEST_F(Residuals, MassBalanceRowsByHand)
     checkjacobian(u0, 1e-6);
 }
 
+TEST_F(Residuals, ABalanceThatIsNoNumberGivesNoModes)
+{
+    // Olivine of no composition (its proportions summed to 0, which the a-x
+    // set-up now refuses) once balanced, with modes of 0.001 for every phase.
+    olopxq(false);
+    PhaseFlags phases{};
+    for (const char* name : {"ol", "opx", "q"}) phases[phaseno(name)] = 1;
+    bulks.nbulk = 1;
+    for (int i = 1; i <= 3; ++i) bulks.bulk[i] = std::vector<double>{0, 50, 30, 10}[i];
+    unk.nlex[3] = 0.3;
+    unk.nlex[4] = 0.2;
+    bool ok = false;
+    std::string text;
+    AtomTable atoms{}, freeatoms{};
+    calcmodesafternle(phases, ok, text, atoms, freeatoms);
+    ASSERT_TRUE(ok);   // the same bulk with olivine of a composition
+    unk.nlex[3] = std::nan("");
+    calcmodesafternle(phases, ok, text, atoms, freeatoms);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(result.modestatus[1], 0);
+}
+
 TEST_F(Residuals, CompositionDerivativesAgainstCentralDifferences)
 {
     olopxq(true);
