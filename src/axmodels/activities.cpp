@@ -46,6 +46,16 @@ void badsize(const char* where, const SolPhase& s, int m, double p, double t)
                 0);
 }
 
+void badactivity(const char* where, const SolPhase& s, int m, double rtlngamma, double p, double t)
+{
+    const std::string gamma = std::isfinite(rtlngamma) ? "an RT ln gamma of " + runio::realstr(rtlngamma, 6, false) + " kJ"
+                                                       : "no RT ln gamma";
+    runio::bomb(where, "the activity of " + s.em[m].name + " in " + s.name + " at " + runio::valuetext(p) + " kbar, " +
+                           runio::valuetext(t - 273.15) + runio::degreesc + " is no number: the model in \"" +
+                           axinfo.axfilename + "\" gives it " + gamma,
+                0);
+}
+
 void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double p, double t)
 {
     const SolPhase& s = ph.prec1[k];
@@ -103,6 +113,10 @@ void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double
         }
         a[m] = a0 * std::exp(excess / rt);
         sda[m] = a[m] * std::sqrt(var / (rt * rt) + u / (a0 * a0));
+        // An ideal activity of 0 is an end-member absent from the phase, which
+        // the callers leave out; any other must give a positive number.
+        if (a0 > 0.0 && (!(a[m] > 0.0) || !std::isfinite(a[m]) || !std::isfinite(sda[m])))
+            badactivity("calcemactivities", s, m, excess, p, t);
     }
 }
 

@@ -227,6 +227,11 @@ void calcemactivities(int k, const double* x, EmValues& a, EmValues& sda, double
 // (its a + bT + cP from the a-x file, perhaps perturbed) stops the run with
 // the phase, the end-member and the value, under the where-text given.
 [[noreturn]] void badsize(const char* where, const SolPhase& s, int m, double p, double t);
+// An activity of end-member m that is no positive number (an activity
+// coefficient beyond every double, from interaction energies no phase can
+// have) stops the run with the phase, the end-member, P, T and RT ln gamma
+// (kJ), under the where-text given.
+[[noreturn]] void badactivity(const char* where, const SolPhase& s, int m, double rtlngamma, double p, double t);
 
 // ---------------------------------------------------------------- listings
 void printaxnum(int n, std::string& buffer, double x);

@@ -298,6 +298,7 @@ void phaseactivities(int i, int entry, const Vector& x, bool wantpt, bool wantx,
             rp.emgamma[m] = gamma;
             rp.emact[m] = aid * gamma;
             act[e] = aid * gamma;
+            if (!(act[e] > 0.0) || !std::isfinite(act[e])) axmodels::badactivity("calca", s, m, g, p, t);
         } else {
             rp.emideal[m] = aid;
             rp.emgamma[m] = 0.0;

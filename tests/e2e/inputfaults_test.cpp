@@ -223,7 +223,8 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
 }
 
 // Values that give no number stop the run, naming where they come from:
-// each showed NaN as a result with status 0.
+// each showed NaN or Inf as a result with status 0, or met the
+// internal-error notice.
 TEST(InputFaults, ValuesThatGiveNoNumberStopTheRunNamingTheirSource)
 {
     const auto stops = [](const std::string& dssuffix, const std::string& suffix, int mode, const std::string& file,
@@ -252,4 +253,12 @@ TEST(InputFaults, ValuesThatGiveNoNumberStopTheRunNamingTheirSource)
     stops("5ex", "ex5", 0, "pm-ds5ex.txt", "1068.00   8.00", "1068.00   0",
           "readthermopars : the K' 0 of en in \"pm-ds5ex.txt\" must be neither 0 nor 1: the Murnaghan volume "
           "divides by K' and by K' - 1");
+    // an interaction energy no phase can have: the notice "fn : not ok", and
+    // an sd(a) of Inf in average P-T
+    stops("6ex", "exps", 1, "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   31   0  32768",
+          "calca : the activity of py in g at 4 kbar, 500\xA1" "C is no number: the model in \"pm-axex.txt\" gives "
+          "it an RT ln gamma of 13838.9 kJ");
+    stops("6ex", "exavpt", 2, "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   32768   0  0",
+          "calcemactivities : the activity of gr in g at 8 kbar, 650\xA1" "C is no number: the model in "
+          "\"pm-axex.txt\" gives it an RT ln gamma of 5663.25 kJ");
 }
