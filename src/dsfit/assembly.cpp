@@ -92,6 +92,27 @@ void phaseactivities(int e)
     }
 }
 
+// A bracket whose ln Q is no number: a member of the reaction without an
+// activity above 0, which no bracket can stand.
+[[noreturn]] void noactivity(int e, const Bracket& b)
+{
+    const Experiment& x = fit.xp[e];
+    const std::string where = " in bracket " + inttext(b.id) + " of experiment " + inttext(e);
+    for (int j = 1; j <= x.n; ++j) {
+        const double a = b.a[x.col[j]];
+        if (x.nu[j] == 0 || (a > 0.0 && std::isfinite(a))) continue;
+        const ActEntry& entry = x.act[x.col[j]];
+        const std::string value = std::isfinite(a) ? "of " + runio::valuetext(a) : "that is not a number";
+        if (entry.phase > 0)
+            runio::bomb("assemblelsq", "the composition of " + fit.phname[entry.phase] + where + " gives " + entry.name +
+                                           " an activity " + value + ": its reaction needs one above 0", 0);
+        runio::bomb("assemblelsq", "the activity of " + entry.name + where + " is " +
+                                       (std::isfinite(a) ? runio::valuetext(a) : "not a number") +
+                                       ": its reaction needs one above 0", 0);
+    }
+    runio::bomb("assemblelsq", "ln Q of the reaction" + where + " is not a number", 1);
+}
+
 // One row of the least-squares problem per used experiment.
 void experimentrow(int e, int& row)
 {
@@ -103,8 +124,17 @@ void experimentrow(int e, int& row)
         Bracket& b = x.br[k];
         b.lnq = 0.0;
         for (int j = 1; j <= x.n; ++j) b.lnq += x.nu[j] * std::log(b.a[x.col[j]]);
+        if (!std::isfinite(b.lnq)) noactivity(e, b);
     }
     bracketsd(e);
+    for (int k = 1; k <= x.nb; ++k) {
+        const Bracket& b = x.br[k];
+        if (std::isfinite(b.y) && std::isfinite(b.sd2)) continue;
+        runio::bomb("assemblelsq", "the reaction of experiment " + inttext(e) + " gives bracket " + inttext(b.id) +
+                                       " (" + runio::valuetext(b.p) + " kbar, " + celsius(b.t) + runio::degreesc +
+                                       ") an enthalpy or uncertainty that is not a number",
+                    0);
+    }
     bracketstats(e);
     if (x.onesided) {
         // Without a bracket on each side there is no interval to fit to.

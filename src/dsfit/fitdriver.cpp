@@ -22,6 +22,15 @@ constexpr int maxiterations = 10;
 // fitted uncertainty.
 void updateenthalpies(bool last)
 {
+    // What the iteration gives is written into the refined dataset; a value
+    // that is no number must stop the fit before anything is written.
+    auto nonumber = [](const std::string& what) {
+        runio::bomb("kalfit", "the fit gives " + what + " that is not a number", 0);
+    };
+    if (!std::isfinite(lsq.sigfit2)) nonumber("a sigfit");
+    for (int i = 1; i <= fit.ntda; ++i) {
+        if (!std::isfinite(lsq.theta[i])) nonumber(fit.tda[i].name + " an enthalpy");
+    }
     for (int i = 1; i <= fit.ntda; ++i) {
         FitEm& e = fit.tda[i];
         double& h = e.row[thermodata::sH];
@@ -40,6 +49,7 @@ void updateenthalpies(bool last)
             else
                 e.sdh = std::sqrt(cii);
         }
+        if (!std::isfinite(e.sdh)) nonumber(e.name + " an uncertainty of its enthalpy");
     }
 }
 
@@ -72,8 +82,8 @@ void kalfitrun()
             qr();
         else
             choleski();
-        putstr(k == 1 ? 1 : 0, inttext(k) + ": " + realstr(std::sqrt(lsq.sigfit2), 3, true), 1, msol);
         updateenthalpies(k == iterations);
+        putstr(k == 1 ? 1 : 0, inttext(k) + ": " + realstr(std::sqrt(lsq.sigfit2), 3, true), 1, msol);
     }
     writeemfile();
     printlsqresults();

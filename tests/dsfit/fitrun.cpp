@@ -67,6 +67,21 @@ double printedsigfit(const std::string& text, const std::string& before)
     return at == std::string::npos ? -1.0 : std::stod(text.substr(at + before.size()));
 }
 
+// A bracket at an end-member composition of olivine gave the other
+// end-member an activity of 0: sigfit NaN, and a refined dataset of NaN
+// written with status 0.
+TEST(FitRun, BracketThatGivesNoNumberStopsTheFitBeforeItWrites)
+{
+    auto files = fittest::fullexample();
+    files["ds-xpex.txt"] = replaced(files["ds-xpex.txt"], "  1  20.0   800  0    0.20", "  1  20.0   800  0    0");
+    const auto r = runpm(files, "3\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(bombed(r), "assemblelsq : the composition of ol in bracket 1 of experiment 6 gives fa an activity of 0: "
+                         "its reaction needs one above 0");
+    EXPECT_FALSE(r.has("pm-ds6fit.txt"));
+    EXPECT_FALSE(r.has("ds-emex-i.txt"));
+}
+
 // An experiment below absolute zero gave a NaN dataset with status 0.
 TEST(FitRun, ExperimentBelowAbsoluteZeroIsRefused)
 {
