@@ -48,11 +48,13 @@ void badsize(const char* where, const SolPhase& s, int m, double p, double t)
 
 void badactivity(const char* where, const SolPhase& s, int m, double rtlngamma, double p, double t)
 {
-    const std::string gamma = std::isfinite(rtlngamma) ? "an RT ln gamma of " + runio::realstr(rtlngamma, 6, false) + " kJ"
-                                                       : "no RT ln gamma";
-    runio::bomb(where, "the activity of " + s.em[m].name + " in " + s.name + " at " + runio::valuetext(p) + " kbar, " +
-                           runio::valuetext(t - 273.15) + runio::degreesc + " is no number: the model in \"" +
-                           axinfo.axfilename + "\" gives it " + gamma,
+    const std::string gamma = std::isfinite(rtlngamma)
+                                  ? "an RT ln gamma of " + runio::realstr(rtlngamma, 6, false) + " kJ"
+                                  : "no RT ln gamma";
+    runio::bomb(where,
+                "the activity of " + s.em[m].name + " in " + s.name + " at " + runio::conditiontext(p) + " kbar, " +
+                    runio::conditiontext(t - 273.15) + runio::degreesc + " is no number: the model in \"" +
+                    axinfo.axfilename + "\" gives it " + gamma,
                 0);
 }
 

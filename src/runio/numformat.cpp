@@ -1,7 +1,10 @@
 // Number text: every printed number goes through the decimal record here,
-// so the rounding of the last digit (to nearest, ties to even) is our own.
+// so the rounding of the last digit (to nearest, ties to even) is our own;
+// only a value quoted in a message is written as the shortest text that
+// reads back as it, which rounds nothing.
 #include "runio/runio.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -156,10 +159,22 @@ std::string realstrshort(double x)
 
 std::string valuetext(double x)
 {
-    // A temperature in C from one in K carries the rounding of 273.15.
-    if (std::isfinite(x) && std::fabs(x - std::nearbyint(x)) <= 1e-9 * std::fmax(1.0, std::fabs(x)))
+    if (!std::isfinite(x)) return nonfinitetext(x);
+    if (std::fabs(x) < 1e15 && std::fabs(x - std::nearbyint(x)) <= 1e-9 * std::fmax(1.0, std::fabs(x)))
         return realstrshort(x);
-    return realstr(x, ndecimals(x), true);
+    // The shortest text that reads back as x, its exponent as the readers
+    // take it (no "+").
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x).ptr;
+    std::string text(buffer, end);
+    const std::size_t plus = text.find("e+");
+    if (plus != std::string::npos) text.erase(plus + 1, 1);
+    return text;
+}
+
+std::string conditiontext(double x)
+{
+    return valuetext(std::fabs(x) < 1e9 ? std::round(x * 1e6) / 1e6 : x);
 }
 
 int ndecimals(double x)

@@ -306,8 +306,11 @@ std::string str5(const std::string& s);
 int ndecimals(double x);
 int ndecimals2(double x);
 // A value for a message, as a file gives it: a whole number without a
-// point, any other with the decimals it has (up to 9).
+// point, any other as the shortest text that reads back as it.
 std::string valuetext(double x);
+// A calculated P or T for a message: to 6 decimals at most, so that a T in
+// degrees C does not show the rounding of 273.15.
+std::string conditiontext(double x);
 void putrealauto(double x, int width, std::string& buffer);
 int li2i(long long n);
 int realclass(double x);
