@@ -97,20 +97,18 @@ void phaseactivities(int e)
 [[noreturn]] void noactivity(int e, const Bracket& b)
 {
     const Experiment& x = fit.xp[e];
-    const std::string where = " in bracket " + inttext(b.id) + " of experiment " + inttext(e);
+    const std::string where = "bracket " + inttext(b.id) + " of experiment " + inttext(e);
     for (int j = 1; j <= x.n; ++j) {
         const double a = b.a[x.col[j]];
         if (x.nu[j] == 0 || (a > 0.0 && std::isfinite(a))) continue;
         const ActEntry& entry = x.act[x.col[j]];
         const std::string value = std::isfinite(a) ? "of " + runio::valuetext(a) : "that is not a number";
-        if (entry.phase > 0)
-            runio::bomb("assemblelsq", "the composition of " + fit.phname[entry.phase] + where + " gives " + entry.name +
-                                           " an activity " + value + ": its reaction needs one above 0", 0);
-        runio::bomb("assemblelsq", "the activity of " + entry.name + where + " is " +
-                                       (std::isfinite(a) ? runio::valuetext(a) : "not a number") +
+        const std::string from =
+            entry.phase > 0 ? "the composition of " + fit.phname[entry.phase] + " in " + where : where;
+        runio::bomb("assemblelsq", from + " gives " + entry.name + " an activity " + value +
                                        ": its reaction needs one above 0", 0);
     }
-    runio::bomb("assemblelsq", "ln Q of the reaction" + where + " is not a number", 1);
+    runio::bomb("assemblelsq", "ln Q of the reaction in " + where + " is not a number", 1);
 }
 
 // One row of the least-squares problem per used experiment.
@@ -129,11 +127,27 @@ void experimentrow(int e, int& row)
     bracketsd(e);
     for (int k = 1; k <= x.nb; ++k) {
         const Bracket& b = x.br[k];
-        if (std::isfinite(b.y) && std::isfinite(b.sd2)) continue;
-        runio::bomb("assemblelsq", "the reaction of experiment " + inttext(e) + " gives bracket " + inttext(b.id) +
-                                       " (" + runio::valuetext(b.p) + " kbar, " + celsius(b.t) + runio::degreesc +
-                                       ") an enthalpy or uncertainty that is not a number",
-                    0);
+        if (!std::isfinite(b.y) || !std::isfinite(b.sd2))
+            runio::bomb("assemblelsq", "the reaction of experiment " + inttext(e) + " gives bracket " +
+                                           inttext(b.id) + " (" + runio::valuetext(b.p) + " kbar, " + celsius(b.t) +
+                                           runio::degreesc + ") an enthalpy or uncertainty that is not a number",
+                        0);
+        if (k == 1) continue;
+        // End-member data so large that the enthalpies no longer resolve a
+        // few kJ leave the statistics of a pair, and the report's
+        // interpolation between two brackets, dividing by 0.
+        const Bracket& a = x.br[k - 1];
+        const std::string pair = "brackets " + inttext(a.id) + " and " + inttext(b.id) + " of experiment " + inttext(e);
+        if ((b.samep || b.samet) && a.sd2 + b.sd2 == 0.0)
+            runio::bomb("assemblelsq", pair + " have no uncertainty: the data of its end-members leave the "
+                                              "reaction's G changing with neither P nor T",
+                        0);
+        if (a.sense != b.sense && a.p == b.p && a.t == b.t && a.xco2 == b.xco2 && a.lnq != b.lnq && a.y == b.y)
+            runio::bomb("assemblelsq", pair + ", at one P and T but of different ln Q, give the same enthalpy " +
+                                           runio::realstr(b.y, 4, false) +
+                                           " kJ: the data of its end-members are too large for the fit to tell "
+                                           "them apart",
+                        0);
     }
     bracketstats(e);
     if (x.onesided) {

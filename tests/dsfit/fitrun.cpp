@@ -4,6 +4,7 @@
 // every fatal error of its readers, assembly and solvers.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <regex>
@@ -80,6 +81,20 @@ TEST(FitRun, BracketThatGivesNoNumberStopsTheFitBeforeItWrites)
                          "its reaction needs one above 0");
     EXPECT_FALSE(r.has("pm-ds6fit.txt"));
     EXPECT_FALSE(r.has("ds-emex-i.txt"));
+
+    // Data so large that the enthalpies no longer resolve a few kJ showed
+    // Inf and NaN in the report's brackets.
+    for (const auto& [from, to, message] : std::vector<std::array<std::string, 3>>{
+             {"   0.02680   0.00010", "   1e20   0.00010",
+              "brackets 5 and 6 of experiment 2, at one P and T but of different ln Q, give the same enthalpy "
+              "-2.246e+23 kJ: the data of its end-members are too large for the fit to tell them apart"},
+             {"-500.0  -0.6800", "1e20  -0.6800",
+              "brackets 1 and 2 of experiment 1 have no uncertainty: the data of its end-members leave the reaction's "
+              "G changing with neither P nor T"}}) {
+        files = fittest::fullexample();
+        files["ds-emex.txt"] = replaced(files["ds-emex.txt"], from, to);
+        EXPECT_EQ(bombed(runpm(files, "3\n")), "assemblelsq : " + message);
+    }
 }
 
 // An experiment below absolute zero gave a NaN dataset with status 0.
