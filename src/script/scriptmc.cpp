@@ -2,6 +2,7 @@
 // terms, van Laar sizes and DQF terms, each a + bT + cP) and of fractionation
 // along a P-T path (kbar; degrees C in the script, K stored).
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "script/scriptblocks.h"
@@ -148,6 +149,10 @@ void kwmcit(ScriptLine& l)
     if (scriptinfo.ninfo < 2 || l.sw == 1) return;
     const std::vector<double> v = mcreals(l, l.used, 2, "wrong mcit info");
     if (std::fabs(v[2]) >= 32767.0) mcfatal("wrong mcit info");
+    // The passes are counted in an int: a count beyond it would never end.
+    if (v[1] > static_cast<double>(std::numeric_limits<int>::max()))
+        mcfatal("in mcit, the number of passes " + runio::valuetext(v[1]) + " in \"" + files.scriptname +
+                "\" is more than a run can count (max = " + runio::inttext(std::numeric_limits<int>::max()) + ")");
     mcs.mcit = v[1];
     mcoutkind = static_cast<int>(std::trunc(v[2]));
 }

@@ -217,6 +217,10 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
     refused("exmc", "pm-axex.txt", "a(py)   1", "a(py)   0",
             "calca : the van Laar size of py in g (a + bT + cP in \"pm-axex.txt\") is 0 at 8 kbar, 700\xA1"
             "C: it must be above 0");
+    // passes beyond the count of an int never end
+    refused("exmc", "pm-exmc.txt", "mcit 200 0", "mcit 1e20 0",
+            "reading scripts : in mcit, the number of passes 1e20 in \"pm-exmc.txt\" is more than a run can count "
+            "(max = 2147483647)");
     // q's Landau term starts from its order at 298.15 K
     refused("ex", "pm-ds6ex.txt", "1    848", "1    100",
             "readthermopars : the Landau critical temperature 100 K of q in \"pm-ds6ex.txt\" must be above 298.15 K");
@@ -230,9 +234,9 @@ TEST(InputFaults, ValuesThatGiveNoNumberStopTheRunNamingTheirSource)
     const auto stops = [](const std::string& dssuffix, const std::string& suffix, int mode, const std::string& file,
                           const std::string& from, const std::string& to, const std::string& message) {
         std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile(dssuffix, suffix, mode)}};
-        for (const std::string& name : {"pm-ds" + dssuffix + ".txt", "pm-" + suffix + ".txt", std::string("pm-axex.txt"),
-                                        std::string("pm-ax5ex.txt"), std::string("pm-axmica.txt")})
+        for (const std::string& name : {"pm-ds" + dssuffix + ".txt", "pm-" + suffix + ".txt"})
             files[name] = examplefile(name);
+        for (const char* name : {"pm-axex.txt", "pm-ax5ex.txt", "pm-axmica.txt"}) files[name] = examplefile(name);
         files[file] = replaced(files[file], from, to);
         const auto r = runpm(files, "");
         EXPECT_EQ(r.status, 1);
