@@ -193,19 +193,25 @@ TEST(InputFaults, ALogThatCannotBeWrittenEndsTheRunWithStatusThree)
 }
 
 // Values no model can have are refused where they are read, naming the file,
-// the item and the value; each reached an internal-error notice, or NaN.
+// the item and the value, and values that give no number stop the run naming
+// where they come from; each reached an internal-error notice, or showed NaN
+// or Inf as a result with status 0.
 TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
 {
+    // The example run of that script, in its own mode and on its own dataset.
     const auto refused = [](const std::string& suffix, const std::string& file, const std::string& from,
                             const std::string& to, const std::string& message) {
-        auto files = examplerun(examplefile("pm-ds6ex.txt"), examplefile("pm-axex.txt"));
-        files["pm-prefs.txt"] = pmtest::prefsfile("6ex", suffix, suffix == "ex" ? 0 : 1);
-        for (const std::string& name : {"pm-" + suffix + ".txt", std::string("pm-axmica.txt")})
+        const std::string ds = suffix == "ex5" ? "5ex" : "6ex";
+        const int mode = suffix == "ex" || suffix == "ex5" ? 0 : suffix == "exavpt" ? 2 : 1;
+        std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile(ds, suffix, mode)}};
+        for (const std::string& name : {"pm-ds" + ds + ".txt", "pm-" + suffix + ".txt"})
             files[name] = examplefile(name);
+        for (const char* name : {"pm-axex.txt", "pm-ax5ex.txt", "pm-axmica.txt"}) files[name] = examplefile(name);
         files[file] = replaced(files[file], from, to);
         const auto r = runpm(files, "");
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
+        EXPECT_EQ(r.screen.find("maintainers"), std::string::npos);
     };
     const std::string belowzero = " must be above -273.15\xA1" "C (0 K)";
     refused("exmc", "pm-exmc.txt", "1 1 8 700", "1 1 8 -300",
@@ -224,45 +230,26 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
     // q's Landau term starts from its order at 298.15 K
     refused("ex", "pm-ds6ex.txt", "1    848", "1    100",
             "readthermopars : the Landau critical temperature 100 K of q in \"pm-ds6ex.txt\" must be above 298.15 K");
-}
-
-// Values that give no number stop the run, naming where they come from:
-// each showed NaN or Inf as a result with status 0, or met the
-// internal-error notice.
-TEST(InputFaults, ValuesThatGiveNoNumberStopTheRunNamingTheirSource)
-{
-    const auto stops = [](const std::string& dssuffix, const std::string& suffix, int mode, const std::string& file,
-                          const std::string& from, const std::string& to, const std::string& message) {
-        std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile(dssuffix, suffix, mode)}};
-        for (const std::string& name : {"pm-ds" + dssuffix + ".txt", "pm-" + suffix + ".txt"})
-            files[name] = examplefile(name);
-        for (const char* name : {"pm-axex.txt", "pm-ax5ex.txt", "pm-axmica.txt"}) files[name] = examplefile(name);
-        files[file] = replaced(files[file], from, to);
-        const auto r = runpm(files, "");
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
-        EXPECT_EQ(r.screen.find("maintainers"), std::string::npos);
-    };
     // white mica's proportions summing to 0 gave modes of 0.001 at every point
-    stops("6ex", "exfract", 1, "pm-axmica.txt", "p(mu)  1 1  1 1 -1 x", "p(mu)  1 1  0 1 -1 x",
-          "setupphases : the end-member proportions of wm in \"pm-axmica.txt\" sum to 0 at its starting guess: they "
-          "must sum to 1");
+    refused("exfract", "pm-axmica.txt", "p(mu)  1 1  1 1 -1 x", "p(mu)  1 1  0 1 -1 x",
+            "setupphases : the end-member proportions of wm in \"pm-axmica.txt\" sum to 0 at its starting guess: they "
+            "must sum to 1");
     // equations of state without a volume: tables of NaN
-    stops("6ex", "ex", 0, "pm-ds6ex.txt", "0.0000063   731.00", "0.0000063   -1",
-          "readthermopars : the kappa0 -1 kbar of q in \"pm-ds6ex.txt\" must be above 0 (or 0 for an end-member "
-          "without compression)");
-    stops("6ex", "ex", 0, "pm-ds6ex.txt", "731.00     6.00", "731.00     0",
-          "readthermopars : the kappa0' 0 and kappa0'' -0.00821 of q in \"pm-ds6ex.txt\" (with kappa0 731 kbar) give "
-          "no volume: the constants a, b and c of its Tait equation must be positive numbers, c not 1");
-    stops("5ex", "ex5", 0, "pm-ds5ex.txt", "1068.00   8.00", "1068.00   0",
-          "readthermopars : the K' 0 of en in \"pm-ds5ex.txt\" must be neither 0 nor 1: the Murnaghan volume "
-          "divides by K' and by K' - 1");
+    refused("ex", "pm-ds6ex.txt", "0.0000063   731.00", "0.0000063   -1",
+            "readthermopars : the kappa0 -1 kbar of q in \"pm-ds6ex.txt\" must be above 0 (or 0 for an end-member "
+            "without compression)");
+    refused("ex", "pm-ds6ex.txt", "731.00     6.00", "731.00     0",
+            "readthermopars : the kappa0' 0 and kappa0'' -0.00821 of q in \"pm-ds6ex.txt\" (with kappa0 731 kbar) give "
+            "no volume: the constants a, b and c of its Tait equation must be positive numbers, c not 1");
+    refused("ex5", "pm-ds5ex.txt", "1068.00   8.00", "1068.00   0",
+            "readthermopars : the K' 0 of en in \"pm-ds5ex.txt\" must be neither 0 nor 1: the Murnaghan volume "
+            "divides by K' and by K' - 1");
     // an interaction energy no phase can have: the notice "fn : not ok", and
     // an sd(a) of Inf in average P-T
-    stops("6ex", "exps", 1, "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   31   0  32768",
-          "calca : the activity of py in g at 4 kbar, 500\xA1" "C is no number: the model in \"pm-axex.txt\" gives "
-          "it an RT ln gamma of 13838.9 kJ");
-    stops("6ex", "exavpt", 2, "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   32768   0  0",
-          "calcemactivities : the activity of gr in g at 8 kbar, 650\xA1" "C is no number: the model in "
-          "\"pm-axex.txt\" gives it an RT ln gamma of 5663.25 kJ");
+    refused("exps", "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   31   0  32768",
+            "calca : the activity of py in g at 4 kbar, 500\xA1" "C is no number: the model in \"pm-axex.txt\" gives "
+            "it an RT ln gamma of 13838.9 kJ");
+    refused("exavpt", "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   32768   0  0",
+            "calcemactivities : the activity of gr in g at 8 kbar, 650\xA1" "C is no number: the model in "
+            "\"pm-axex.txt\" gives it an RT ln gamma of 5663.25 kJ");
 }
