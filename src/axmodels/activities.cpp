@@ -52,9 +52,8 @@ void badactivity(const char* where, const SolPhase& s, int m, double rtlngamma, 
                                   ? "an RT ln gamma of " + runio::realstr(rtlngamma, 6, false) + " kJ"
                                   : "no RT ln gamma";
     runio::bomb(where,
-                "the activity of " + s.em[m].name + " in " + s.name + " at " + runio::conditiontext(p) + " kbar, " +
-                    runio::conditiontext(t - 273.15) + runio::degreesc + " is no number: the model in \"" +
-                    axinfo.axfilename + "\" gives it " + gamma,
+                "the activity of " + s.em[m].name + " in " + s.name + " at " + runio::pointtext(p, t) +
+                    " is no number: the model in \"" + axinfo.axfilename + "\" gives it " + gamma,
                 0);
 }
 

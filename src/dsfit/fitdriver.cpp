@@ -29,10 +29,8 @@ void updateenthalpies(bool last)
     };
     if (!std::isfinite(lsq.sigfit2)) nonumber("a sigfit");
     for (int i = 1; i <= fit.ntda; ++i) {
-        if (!std::isfinite(lsq.theta[i])) nonumber(fit.tda[i].name + " an enthalpy");
-    }
-    for (int i = 1; i <= fit.ntda; ++i) {
         FitEm& e = fit.tda[i];
+        if (!std::isfinite(lsq.theta[i])) nonumber(e.name + " an enthalpy");
         double& h = e.row[thermodata::sH];
         e.hbefore = h;
         e.sdhbefore = e.sdh;

@@ -172,9 +172,10 @@ std::string valuetext(double x)
     return text;
 }
 
-std::string conditiontext(double x)
+std::string pointtext(double p, double t)
 {
-    return valuetext(std::fabs(x) < 1e9 ? std::round(x * 1e6) / 1e6 : x);
+    const auto rounded = [](double x) { return valuetext(std::fabs(x) < 1e9 ? std::round(x * 1e6) / 1e6 : x); };
+    return rounded(p) + " kbar, " + rounded(t - 273.15) + degreesc;
 }
 
 int ndecimals(double x)

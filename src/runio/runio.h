@@ -308,9 +308,9 @@ int ndecimals2(double x);
 // A value for a message, as a file gives it: a whole number without a
 // point, any other as the shortest text that reads back as it.
 std::string valuetext(double x);
-// A calculated P or T for a message: to 6 decimals at most, so that a T in
-// degrees C does not show the rounding of 273.15.
-std::string conditiontext(double x);
+// A calculated point for a message, "8 kbar, 700°C" from P (kbar) and T (K):
+// each to 6 decimals at most, so that T does not show the rounding of 273.15.
+std::string pointtext(double p, double t);
 void putrealauto(double x, int width, std::string& buffer);
 int li2i(long long n);
 int realclass(double x);

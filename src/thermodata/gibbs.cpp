@@ -78,8 +78,8 @@ void oldmodulus(const TdRow& r, double t, double& kt, double& kp)
 [[noreturn]] void modulusfault(std::string_view name, double kappa, double p, double t)
 {
     runio::bomb("gem", "the bulk modulus kappa0 + dkappa0/dT (T - 298.15) of " + std::string(name) + " is " +
-                           runio::realstr(kappa, 4, false) + " kbar at " + runio::conditiontext(p) + " kbar, " +
-                           runio::conditiontext(t - 273.15) + runio::degreesc + ": it must stay above 0",
+                           runio::realstr(kappa, 4, false) + " kbar at " + runio::pointtext(p, t) +
+                           ": it must stay above 0",
                 0);
 }
 
@@ -89,8 +89,7 @@ void oldmodulus(const TdRow& r, double t, double& kt, double& kp)
 [[noreturn]] void nonumberfault(std::string_view name, double p, double t)
 {
     const std::string experiment = runio::run.calcmode == 5 ? " in experiment " + runio::inttext(ds.expno) : "";
-    runio::bomb("gem", "the Gibbs energy of " + std::string(name) + " at " + runio::conditiontext(p) + " kbar, " +
-                           runio::conditiontext(t - 273.15) + runio::degreesc + experiment +
+    runio::bomb("gem", "the Gibbs energy of " + std::string(name) + " at " + runio::pointtext(p, t) + experiment +
                            " is not a number: its data give none there",
                 0);
 }
