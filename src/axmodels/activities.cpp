@@ -40,8 +40,7 @@ void badsize(const char* where, const SolPhase& s, int m, double p, double t)
 {
     const double size = s.sizea[m] + s.sizeb[m] * t + s.sizec[m] * p;
     runio::bomb(where, "the van Laar size of " + s.em[m].name + " in " + s.name + " (a + bT + cP in \"" +
-                           axinfo.axfilename + "\") is " + runio::realstrshort(size) + " at " +
-                           runio::realstrshort(p) + " kbar, " + runio::realstrshort(t - 273.15) + runio::degreesc +
+                           axinfo.axfilename + "\") is " + runio::valuetext(size) + " at " + runio::pointtext(p, t) +
                            ": it must be above 0",
                 0);
 }

@@ -220,8 +220,8 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
             "reading scripts : in fract, the starting temperature -300\xA1" "C in \"pm-exfract.txt\"" + belowzero);
     refused("exfract", "pm-axmica.txt", "\n  ab   1  1", "\n  ab   -1  1",
             "setup phases : the normalisation constant -1 in tmf for ab in fsp in \"pm-axmica.txt\" must be above 0");
-    refused("exmc", "pm-axex.txt", "a(py)   1", "a(py)   0",
-            "calca : the van Laar size of py in g (a + bT + cP in \"pm-axex.txt\") is 0 at 8 kbar, 700\xA1"
+    refused("exmc", "pm-axex.txt", "a(py)   1", "a(py)   -0.4",
+            "calca : the van Laar size of py in g (a + bT + cP in \"pm-axex.txt\") is -0.4 at 8 kbar, 700\xA1"
             "C: it must be above 0");
     // passes beyond the count of an int never end
     refused("exmc", "pm-exmc.txt", "mcit 200 0", "mcit 1e20 0",
