@@ -31,14 +31,16 @@ void gemmake(int k, double& g, double p, double t);
 
 // The constants of the modified Tait equation of state from the bulk
 // modulus kappa (kbar) and its derivatives kp and kpp (1/kbar), with the
-// normalisation that makes V at 1 bar V0 itself.
+// normalisation that makes V at 1 bar V0 itself. As 1 + kp + kappa kpp goes
+// to 0, a grows without bound and c goes to 0, but their product ac stays
+// finite; the equation keeps a finite limit there.
 struct TaitConstants {
-    double a = 0.0, b = 0.0, c = 0.0, norm = 0.0;
+    double a = 0.0, b = 0.0, c = 0.0, ac = 0.0, norm = 0.0;
 };
 TaitConstants taitconstants(double kappa, double kp, double kpp);
 // Why the equation of state of a data row as read (the layout's slots;
-// kappa0 at 298.15 K for a liquid) gives no volume, naming who ("q in
-// \"pm-ds6ex.txt\""); empty when it gives one.
+// kappa0 at 298.15 K for a liquid) cannot be evaluated or gives no positive
+// volume, naming who ("q in \"pm-ds6ex.txt\""); empty when it gives one.
 std::string eosfault(const TdRow& r, bool dsnew, const std::string& who);
 
 // The Bragg-Williams order parameter at T of a phase with disordering

@@ -238,9 +238,10 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
     refused("ex", "pm-ds6ex.txt", "0.0000063   731.00", "0.0000063   -1",
             "readthermopars : the kappa0 -1 kbar of q in \"pm-ds6ex.txt\" must be above 0 (or 0 for an end-member "
             "without compression)");
-    refused("ex", "pm-ds6ex.txt", "731.00     6.00", "731.00     0",
-            "readthermopars : the kappa0' 0 and kappa0'' -0.00821 of q in \"pm-ds6ex.txt\" (with kappa0 731 kbar) give "
-            "no volume: the constants a, b and c of its Tait equation must be positive numbers, c not 1");
+    refused("ex", "pm-ds6ex.txt", "731.00     6.00   -0.00821", "731.00     0   0",
+            "readthermopars : the kappa0' 0 and kappa0'' 0 of q in \"pm-ds6ex.txt\" (with kappa0 731 kbar) give its "
+            "Tait equation no positive b (b = 0): the volume integral divides by b, and 1 + bP must stay positive at "
+            "every pressure");
     refused("ex5", "pm-ds5ex.txt", "1068.00   8.00", "1068.00   0",
             "readthermopars : the K' 0 of en in \"pm-ds5ex.txt\" must be neither 0 nor 1: the Murnaghan volume "
             "divides by K' and by K' - 1");
@@ -252,4 +253,18 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
     refused("exavpt", "pm-axex.txt", "W(py,gr)   31   0  0", "W(py,gr)   32768   0  0",
             "calcemactivities : the activity of gr in g at 8 kbar, 650\xA1" "C is no number: the model in "
             "\"pm-axex.txt\" gives it an RT ln gamma of 5663.25 kJ");
+}
+
+TEST(InputFaults, ATaitEquationWithNegativeAAndCGivesItsGibbsEnergy)
+{
+    // fo's kappa0 raised by a quarter with its kappa0'' kept: 1 + kappa0' +
+    // kappa0 kappa0'' is -0.02, so a and c of its Tait equation are negative,
+    // yet its volume is positive and falls with P. Its G at 8 kbar, 650 C, with
+    // the volume integrated numerically to 30 digits, is -2284.514366025 kJ.
+    auto files = examplerun(replaced(examplefile("pm-ds6ex.txt"), "1282.00     4.10", "1600.00     4.10"),
+                            examplefile("pm-axex.txt"));
+    files["pm-ex.txt"] = replaced(files["pm-ex.txt"], "with opx g q ky sillim", "with ol");
+    const auto r = runpm(files, "");
+    EXPECT_EQ(r.status, 0) << r.screen;
+    EXPECT_NE(r.file("pm-ex-o.txt").find("\n    fo =   -2284.51436603\n"), std::string::npos) << r.file("pm-ex-o.txt");
 }

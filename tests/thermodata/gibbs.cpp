@@ -145,6 +145,53 @@ TEST_F(GibbsTest, TaitVolumeTermIsIntegralOfVolume)
         }
 }
 
+TEST_F(GibbsTest, TaitNearItsSingularPointKeepsItsDigits)
+{
+    // kappa0 1024 kbar and kappa0' 4 make d = 1 + kappa0' + kappa0 kappa0''
+    // exactly 0 at kappa0'' = -5/1024: a = 5/d has no value there and
+    // c = d/(kappa0' + kappa0'^2 - kappa0 kappa0'') is 0, but ac = 5/25 stays
+    // finite and V tends to V0 (1 - ac ln(1 + b (P - Pth)))/N. Reference: V
+    // written with expm1 as 1 - a + a x^-c = 1 + ac expm1(-c ln x)/c, which
+    // keeps its digits as c goes to 0, integrated by Simpson (2000
+    // intervals, error < 1e-11 kJ). kappa0'' at that point, at the doubles
+    // next to it (d = -/+8.9e-16), and on each side of an |a| of 300.
+    const double kpp0 = -5.0 / 1024.0;
+    const auto relvolume = [](double kappa, double kpp, double x) {
+        const double kp = 4.0, e = kp + kp * kp - kappa * kpp;
+        const double c = (1 + kp + kappa * kpp) / e, ac = (1 + kp) / e;
+        return 1 + ac * (c == 0 ? -std::log(x) : std::expm1(-c * std::log(x)) / c);
+    };
+    for (double kpp : {kpp0, std::nextafter(kpp0, 0.0), std::nextafter(kpp0, -1.0), (5.0 / 300.5 - 5.0) / 1024.0,
+                       (5.0 / 299.5 - 5.0) / 1024.0, (-5.0 / 299.5 - 5.0) / 1024.0, (-5.0 / 300.5 - 5.0) / 1024.0}) {
+        TdRow r = solidrow();
+        r[td::sKappa0] = 1024.0;
+        r[td::sKappa0p] = 4.0;
+        r[td::sKappa0pp] = kpp;
+        TdRow l = liquidrow();   // a melt whose modulus does not change with T
+        l[td::sKappa0] = 1024.0;
+        l[td::sKappa0p] = 4.0;
+        l[td::sKappa0pp] = kpp;
+        l[td::sDkappadT] = 0.0;
+        putrow(1, "fo", r);
+        putrow(2, "foL", l);
+        const double b = (4.0 + 16.0 - 1024.0 * kpp) / (1024.0 * 5.0);
+        const double norm = relvolume(1024.0, kpp, 1 + 0.001 * b);
+        for (double t : {900.0, 1500.0}) {
+            const double pth = einsteinpth(2.9e-5, 1024.0, 540.0, t);
+            const auto solid = [&](double p) { return 4.40 * relvolume(1024.0, kpp, 1 + b * (p - pth)) / norm; };
+            const auto melt = [&](double p) {
+                return 5.20 * std::exp(9.0e-5 * (t - t0)) * relvolume(1024.0, kpp, 1 + b * p) / norm;
+            };
+            for (double p : {8.0, 30.0}) {
+                EXPECT_NEAR(gem(1, p, t) - gem(1, 0.001, t), simpson(solid, 0.001, p, 2000), 1e-9)
+                    << "kappa0'' = " << kpp << ", P = " << p << ", T = " << t;
+                EXPECT_NEAR(gem(2, p, t) - gem(2, 0.001, t), simpson(melt, 0.001, p, 2000), 1e-9)
+                    << "kappa0'' = " << kpp << ", P = " << p << ", T = " << t;
+            }
+        }
+    }
+}
+
 TEST_F(GibbsTest, TaitRecoversModulusDerivativesAndExpansion)
 {
     // The equation's constants must reproduce the row's kappa0, kappa0' and
