@@ -9,8 +9,14 @@ aside, which echoes the input), when it meets the internal-error notice,
 when it leaves a sanitizer report, or when it does not end in time.
 
 Usage: fuzz/numsweep.py BUILD_DIR [--jobs N] [--only RUN[,RUN...]]
-                        [--values V,V,...] [--timeout S] [--report FILE]
-                        [--again REPORT]
+                        [--values V,V,... | --scale F,F,...] [--timeout S]
+                        [--report FILE] [--again REPORT]
+
+With --scale F,F,... the sweep instead multiplies each equation-of-state
+number of the datasets and end-member files (kappa0, kappa0' and kappa0'';
+kappa0 and K' in the old layout) in turn by each factor, and also flags a run
+that stops at an equation-of-state check: a dataset whose moduli differ from
+its own by such a factor gives a volume.
 
 BUILD_DIR holds the petramondo to run, best a sanitizer build
 (-DPM_SANITIZE=ON); a copy of it is run, so that a rebuild meanwhile changes
@@ -34,6 +40,7 @@ EXAMPLES = os.path.join(HERE, "..", "examples")
 NUMBER = re.compile(r"^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$")
 NONNUMBER = re.compile(r"(?<![A-Za-z])(-?nan|NaN|-?inf|-?Inf|INF|NAN)(?![A-Za-z])")
 NOTICE = "PETRAMONDO maintainers"
+EOSSTOP = re.compile(r"-- run bombed in .*(Tait equation|kappa0|the K' |bulk modulus|b Pth > 1)")
 SANITIZER = re.compile(r"(AddressSanitizer|runtime error:|LeakSanitizer)")
 
 
@@ -117,6 +124,36 @@ def verdict(status, screen, errors, outputs):
     return None
 
 
+# The equation-of-state values among the numbers that follow an end-member's
+# name line in a dataset (1-based): kappa0, kappa0', kappa0'' in the new
+# layout, kappa0 and K' in the old.
+EOSVALUES = {"pm-ds6ex.txt": (9, 10, 11), "pm-ds6fit.txt": (9, 10, 11), "pm-ds5ex.txt": (10, 11)}
+
+
+def eosnumbers(name, text):
+    """Positions, as numbers() gives them, of the equation-of-state values of a file."""
+    found = numbers(text)
+    lines = text.split(b"\n")
+    if name.startswith("ds-em"):
+        # the fit's end-member file names the line of the three
+        return [w for w in found if b"kappa0, kappa0'" in lines[w[0]] and w[1] < 3]
+    if name not in EOSVALUES:
+        return []
+    chosen, count = [], None
+    for where in found:
+        li = where[0]
+        first = lines[li].decode("latin-1").split("%")[0].split()[0]
+        if not NUMBER.match(first):
+            count = 0   # a name line starts an end-member; its own numbers are its formula
+            continue
+        if count is None:
+            continue
+        count += 1
+        if count in EOSVALUES[name]:
+            chosen.append(where)
+    return chosen
+
+
 def numbers(text):
     """(line index, word index, start, end) of every number outside comments."""
     found = []
@@ -143,6 +180,7 @@ def main():
     ap.add_argument("--jobs", type=int, default=os.cpu_count())
     ap.add_argument("--only", default="")
     ap.add_argument("--values", default="0,-1,32768,1e20,-1e20")
+    ap.add_argument("--scale", default="", help="factors for the equation-of-state values instead")
     ap.add_argument("--timeout", type=float, default=120.0)
     ap.add_argument("--report", default=os.path.join("fuzz-run", "numsweep-report.txt"))
     ap.add_argument("--again", default="", help="only the runs a previous report flagged")
@@ -157,7 +195,8 @@ def main():
 
 def sweep(args, program):
     shutil.copy2(os.path.join(args.build, "petramondo"), program)
-    values = args.values.split(",")
+    # A factor is marked "x" in a job's value and in the report.
+    values = ["x" + f for f in args.scale.split(",")] if args.scale else args.values.split(",")
     chosen = [r for r in RUNS if not args.only or r in args.only.split(",")]
 
     def example(name):
@@ -190,7 +229,7 @@ def sweep(args, program):
         if bad:
             sys.exit("numsweep: the unchanged %s run is flagged: %s\n%s" % (r, bad[0], bad[1]))
         for n in names:
-            for where in numbers(base[n]):
+            for where in (eosnumbers(n, base[n]) if args.scale else numbers(base[n])):
                 for v in values:
                     if not again or (r, n, where[0], where[1], v) in again:
                         jobs.append((r, n, where, v))
@@ -206,8 +245,15 @@ def sweep(args, program):
             prefstext, names, stdin = RUNS[r]
             files = {m: original(m) for m in names}
             word = files[n].split(b"\n")[where[0]][where[2]:where[3]].decode("latin-1")
-            files[n] = replaced(files[n], where, v)
-            return job, word, verdict(*run(program, prefstext, files, stdin, args.timeout))
+            scaled = v.startswith("x")
+            files[n] = replaced(files[n], where, "%.12g" % (float(word) * float(v[1:])) if scaled else v)
+            outcome = run(program, prefstext, files, stdin, args.timeout)
+            bad = verdict(*outcome)
+            if not bad and scaled:
+                stop = EOSSTOP.search(outcome[1].decode("latin-1"))
+                if stop:
+                    bad = "eos", stop.group(0)
+            return job, word, bad
 
         done = 0
         for job, word, bad in pool.map(one, jobs):
