@@ -11,6 +11,7 @@
 #include "calcwindows/calcwindows.h"
 #include "numerics/numerics.h"
 #include "phasediagram/calculation.h"
+#include "phasediagram/phasediagram.h"
 #include "runio/scriptset.h"
 
 namespace phasediagram {
@@ -93,6 +94,28 @@ void setupbatch(SolveState& s)
         int pos;
         if (!runio::posinlist(st.withnames[i], names.data(), n, pos)) bomb("setupbatch", "name fubar", 0);
         s.batchphasemap[i] = pos;
+    }
+    // A variance below the phases' own asks for more unknowns than equations
+    // hold (P or T solved as well, or a reaction among phases that have none):
+    // refused here, before any item writes a result, as the run is unattended.
+    const runio::BatchTables& bt = runio::batches;
+    for (int b = 1; b <= bt.nbatch; ++b) {
+        const runio::BatchRec& r = bt.batchrec[b];
+        const numerics::PhaseFlags flags = batchphases(s, b);
+        const int own = phasevariance(flags);
+        // With a bulk, a field is divariant whatever the count.
+        const bool bulkfield = r.bulkflag && own > 2;
+        const int least = bulkfield ? 2 : own;
+        if (r.variance >= least) continue;
+        std::string phases;
+        for (int i = 1; i <= st.nwith; ++i)
+            if (r.present[i]) phases += (phases.empty() ? "" : " ") + st.withnames[i];
+        const int number = bt.batchmap[b] > 0 ? bt.batchmap[b] : b;
+        bomb("setupbatch", "batch " + runio::inttext(number) + " (" + phases + ") is given variance " +
+                               runio::inttext(r.variance) + ", below the " + runio::inttext(least) +
+                               " of its phases" + (bulkfield ? " with a bulk" : "") + ": give it " +
+                               runio::inttext(least) + " or more on its batch line",
+             0);
     }
 }
 

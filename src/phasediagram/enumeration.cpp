@@ -50,24 +50,35 @@ struct Verdict {
     int nunknowns = 0, nequations = 0;
 };
 
-// The composition matrix of all chosen phases: components by the
-// end-members of the solution phases, then one column per pure phase.
-int chosenrank()
+// The composition matrix of the given phases over the first ncomp
+// components: components by the end-members of the solution phases, then
+// one column per pure phase.
+int phasesrank(const numerics::PhaseFlags& phases, int ncomp)
 {
-    const thermodata::Components& cs = thermodata::comps;
     static numerics::IntMatrix a;
-    if (static_cast<int>(a.size()) < cs.ncomp + 1) a.resize(cs.ncomp + 1);
+    if (static_cast<int>(a.size()) < ncomp + 1) a.resize(ncomp + 1);
     int n = 0;
     auto column = [&](const runio::Arr<int, thermodata::maxcomp + 1>& comp) {
         if (n + 1 > runio::maxvecint) bomb("calcvariance", "too many end-members" + runio::maxlabel(runio::maxvecint), 0);
         ++n;
-        for (int c = 1; c <= cs.ncomp; ++c) a[c][n] = comp[c];
+        for (int c = 1; c <= ncomp; ++c) a[c][n] = comp[c];
     };
     for (int k = 1; k <= ph.nss; ++k)
-        for (int e = 1; e <= ph.prec1[k].n; ++e) column(ph.prec1[k].em[e].comp);
-    for (int k = 1; k <= ph.npure; ++k) column(ph.prec0[k].comp);
-    return numerics::intechelon(a, cs.ncomp, n);
+        if (phases[k])
+            for (int e = 1; e <= ph.prec1[k].n; ++e) column(ph.prec1[k].em[e].comp);
+    for (int k = 1; k <= ph.npure; ++k)
+        if (phases[ph.nss + k]) column(ph.prec0[k].comp);
+    return numerics::intechelon(a, ncomp, n);
 }
+
+numerics::PhaseFlags allphases()
+{
+    numerics::PhaseFlags all{};
+    for (int k = 1; k <= ph.nph; ++k) all[k] = 1;
+    return all;
+}
+
+int chosenrank() { return phasesrank(allphases(), thermodata::comps.ncomp); }
 
 void printconstraints()
 {
@@ -328,6 +339,13 @@ void listassemblage(const numerics::PhaseFlags& subset, const Verdict& v, int ra
 }  // namespace
 
 int calcvariance() { return chosenrank() + 2 - (ph.npure + ph.nss) - runio::scripttabs.nsetmu; }
+
+int phasevariance(const numerics::PhaseFlags& phases)
+{
+    int n = 0;
+    for (int k = 1; k <= ph.nph; ++k) n += phases[k] ? 1 : 0;
+    return phasesrank(phases, thermodata::comps.ncompsave) + 2 - n - runio::scripttabs.nsetmu;
+}
 
 void phaselist(numerics::PhaseFlags& inuse, int& nphases, int& rank)
 {

@@ -16,6 +16,9 @@ void setupactivities();
 // Variance of the chosen phases: rank of their composition matrix + 2 -
 // phases - set chemical potentials.
 int calcvariance();
+// The same count over the given phases alone, over every component of the
+// calculation: the variance a batch item of those phases has.
+int phasevariance(const numerics::PhaseFlags& phases);
 // Appends the word of variance v ("invariant" .. "quadrivariant", else
 // "<v>-variant") to line2.
 void variancename(int v);

@@ -47,6 +47,26 @@ void expectfatal(const pmtest::RunResult& r, const std::string& message)
     EXPECT_NE(r.file("pm-ex-o.txt").find("-- run bombed in " + message + "\n"), std::string::npos);
 }
 
+// The example run of a script, in its own mode and on its own dataset.
+std::map<std::string, std::string> examplescript(const std::string& suffix)
+{
+    const std::string ds = suffix == "ex5" ? "5ex" : "6ex";
+    const int mode = suffix == "ex" || suffix == "ex5" ? 0 : suffix == "exavpt" ? 2 : 1;
+    std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile(ds, suffix, mode)}};
+    for (const std::string& name : {"pm-ds" + ds + ".txt", "pm-" + suffix + ".txt"}) files[name] = examplefile(name);
+    for (const char* name : {"pm-axex.txt", "pm-ax5ex.txt", "pm-axmica.txt"}) files[name] = examplefile(name);
+    return files;
+}
+
+// A fatal stop of the user's making: status 1 and no internal-error notice.
+void expectrefused(const std::map<std::string, std::string>& files, const std::string& message)
+{
+    const auto r = runpm(files, "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
+    EXPECT_EQ(r.screen.find("maintainers"), std::string::npos);
+}
+
 }  // namespace
 
 TEST(InputFaults, FormulaAmountsNoFormulaCanHoldNameTheFileEndMemberAndElement)
@@ -201,17 +221,9 @@ TEST(InputFaults, ValuesNoModelCanHaveAreRefusedWhereRead)
     // The example run of that script, in its own mode and on its own dataset.
     const auto refused = [](const std::string& suffix, const std::string& file, const std::string& from,
                             const std::string& to, const std::string& message) {
-        const std::string ds = suffix == "ex5" ? "5ex" : "6ex";
-        const int mode = suffix == "ex" || suffix == "ex5" ? 0 : suffix == "exavpt" ? 2 : 1;
-        std::map<std::string, std::string> files = {{"pm-prefs.txt", pmtest::prefsfile(ds, suffix, mode)}};
-        for (const std::string& name : {"pm-ds" + ds + ".txt", "pm-" + suffix + ".txt"})
-            files[name] = examplefile(name);
-        for (const char* name : {"pm-axex.txt", "pm-ax5ex.txt", "pm-axmica.txt"}) files[name] = examplefile(name);
+        auto files = examplescript(suffix);
         files[file] = replaced(files[file], from, to);
-        const auto r = runpm(files, "");
-        EXPECT_EQ(r.status, 1);
-        EXPECT_NE(r.screen.find("\n-- run bombed in " + message + "\n"), std::string::npos) << r.screen;
-        EXPECT_EQ(r.screen.find("maintainers"), std::string::npos);
+        expectrefused(files, message);
     };
     const std::string belowzero = " must be above -273.15\xA1" "C (0 K)";
     refused("exmc", "pm-exmc.txt", "1 1 8 700", "1 1 8 -300",
@@ -267,4 +279,32 @@ TEST(InputFaults, ATaitEquationWithNegativeAAndCGivesItsGibbsEnergy)
     const auto r = runpm(files, "");
     EXPECT_EQ(r.status, 0) << r.screen;
     EXPECT_NE(r.file("pm-ex-o.txt").find("\n    fo =   -2284.51436603\n"), std::string::npos) << r.file("pm-ex-o.txt");
+}
+
+// A batch line's variance below the one its phases have asked for a
+// reaction among phases that have none (the notice "no reaction - WHY"),
+// for a non-square system (the notice "non-square jacobian"), or solved P as
+// well as T with status 0. Each batch is refused before any result.
+TEST(InputFaults, ABatchVarianceBelowThatOfItsPhasesIsRefusedNamingTheBatch)
+{
+    auto files = examplescript("exfract");
+    files["pm-exfract.txt"] = replaced(files["pm-exfract.txt"], "H2O 2 1\n", "H2O 1 1\n");
+    expectrefused(files, "setupbatch : batch 1 (wm fsp q sillim H2O) is given variance 1, below the 2 of its phases: "
+                         "give it 2 or more on its batch line");
+
+    files = examplescript("exmc");
+    files["pm-exmc.txt"] = replaced(files["pm-exmc.txt"], "sillim 3 1 1 8 700", "sillim 2 1 1 8 700");
+    expectrefused(files, "setupbatch : batch 1 (g opx q sillim) is given variance 2, below the 3 of its phases: give "
+                         "it 3 or more on its batch line");
+
+    // A pseudosection batch: with a bulk a field is divariant, whatever the
+    // count of its phases (3 here).
+    files = examplescript("exmc");
+    files["pm-exmc.txt"] =
+        "axfile axex\nwith g opx q sillim\ninexcess none\npseudosection\nzeromodeisopleth no\nmodeisopleth no\n"
+        "diagramPT 2 14 400 900\nbulk SiO2 Al2O3 CaO MgO FeO\nbulk 55 12 2 16 15\nbatchbulk 55 12 2 16 15\n"
+        "batchxyzguess startblock\nbatchxyzguess x(g) 0.75\nbatchxyzguess z(g) 0.1\nbatchxyzguess x(opx) 0.25\n"
+        "batchxyzguess Q(opx) 0.2\nbatch g opx q sillim 1 1 1 8 700 1 1 1 0 0 0\nautoexit\n*\n";
+    expectrefused(files, "setupbatch : batch 1 (g opx q sillim) is given variance 1, below the 2 of its phases with a "
+                         "bulk: give it 2 or more on its batch line");
 }

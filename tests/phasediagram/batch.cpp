@@ -51,9 +51,10 @@ TEST_F(Calc, LoadingABatchItemFails)
 {
     EXPECT_EQ(loadfails(*this, pmtest::replaceall(guesses, "0.7", "1.5") + items),
               "setupbatch : starting guess not legal for ol in batch 1");
-    // Two isopleths on a univariant item.
+    // A univariant item of phases that are divariant.
     EXPECT_EQ(loadfails(*this, guesses + "batch ol opx q 1 1 1 10 600 1 1 0 2 ol 1 0.7 opx 1 0.5\n"),
-              "dobatch : negative variance (2)");
+              "setupbatch : batch 1 (ol opx q) is given variance 1, below the 2 of its phases: give it 2 or more "
+              "on its batch line");
     // A bulk of four oxides for phases of three.
     EXPECT_EQ(loadfails(*this, guesses + "batchbulk 50 30 15 5\nbatch ol opx q 2 1 1 10 600 1 1 1 0 0 0\n"),
               "dobatch : mismatch in making bcomps");
@@ -83,6 +84,12 @@ TEST_F(Calc, LoadingABatchItemFails)
     r.ncompused = 3;
     r.nmodeset = 3;
     EXPECT_EQ(pmtest::talk([&] { phasediagram::dobatch(s, 1); }, "", true).bombed, "dobatch : negative variance (1)");
+    // Two isopleths on a univariant item without a bulk.
+    r.nmodeset = 0;
+    r.bulkflag = false;
+    r.variance = 1;
+    r.niso = 2;
+    EXPECT_EQ(pmtest::talk([&] { phasediagram::dobatch(s, 1); }, "", true).bombed, "dobatch : negative variance (2)");
 }
 
 TEST_F(Calc, ZeroModesAndIsoplethsOfABatchItem)
