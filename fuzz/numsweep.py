@@ -9,14 +9,18 @@ aside, which echoes the input), when it meets the internal-error notice,
 when it leaves a sanitizer report, or when it does not end in time.
 
 Usage: fuzz/numsweep.py BUILD_DIR [--jobs N] [--only RUN[,RUN...]]
-                        [--values V,V,... | --scale F,F,...] [--timeout S]
-                        [--report FILE] [--again REPORT]
+                        [--values V,V,... | --scale F,F,... | --step]
+                        [--timeout S] [--report FILE] [--again REPORT]
 
 With --scale F,F,... the sweep instead multiplies each equation-of-state
 number of the datasets and end-member files (kappa0, kappa0' and kappa0'';
 kappa0 and K' in the old layout) in turn by each factor, and also flags a run
 that stops at an equation-of-state check: a dataset whose moduli differ from
 its own by such a factor gives a volume.
+
+With --step the sweep instead moves every integer of every input file in
+turn by -1 and by +1, as a mistyped digit would (a batch line's variance, a
+count, a code), flagged as above.
 
 BUILD_DIR holds the petramondo to run, best a sanitizer build
 (-DPM_SANITIZE=ON); a copy of it is run, so that a rebuild meanwhile changes
@@ -38,6 +42,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 EXAMPLES = os.path.join(HERE, "..", "examples")
 
 NUMBER = re.compile(r"^[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?$")
+INTEGER = re.compile(r"^[-+]?\d+$")
 NONNUMBER = re.compile(r"(?<![A-Za-z])(-?nan|NaN|-?inf|-?Inf|INF|NAN)(?![A-Za-z])")
 NOTICE = "PETRAMONDO maintainers"
 EOSSTOP = re.compile(r"-- run bombed in .*(Tait equation|kappa0|the K' |bulk modulus|b Pth > 1)")
@@ -167,6 +172,12 @@ def numbers(text):
     return found
 
 
+def integers(text):
+    """The numbers of a text that are integers, as numbers() gives them."""
+    lines = text.split(b"\n")
+    return [w for w in numbers(text) if INTEGER.match(lines[w[0]][w[2]:w[3]].decode("latin-1"))]
+
+
 def replaced(text, where, value):
     lines = text.split(b"\n")
     li, _, a, b = where
@@ -181,6 +192,7 @@ def main():
     ap.add_argument("--only", default="")
     ap.add_argument("--values", default="0,-1,32768,1e20,-1e20")
     ap.add_argument("--scale", default="", help="factors for the equation-of-state values instead")
+    ap.add_argument("--step", action="store_true", help="every integer moved by -1 and by +1 instead")
     ap.add_argument("--timeout", type=float, default=120.0)
     ap.add_argument("--report", default=os.path.join("fuzz-run", "numsweep-report.txt"))
     ap.add_argument("--again", default="", help="only the runs a previous report flagged")
@@ -195,8 +207,9 @@ def main():
 
 def sweep(args, program):
     shutil.copy2(os.path.join(args.build, "petramondo"), program)
-    # A factor is marked "x" in a job's value and in the report.
-    values = ["x" + f for f in args.scale.split(",")] if args.scale else args.values.split(",")
+    # A factor is marked "x" in a job's value and in the report, a step "s".
+    values = (["x" + f for f in args.scale.split(",")] if args.scale else ["s-1", "s+1"] if args.step else
+              args.values.split(","))
     chosen = [r for r in RUNS if not args.only or r in args.only.split(",")]
 
     def example(name):
@@ -229,7 +242,8 @@ def sweep(args, program):
         if bad:
             sys.exit("numsweep: the unchanged %s run is flagged: %s\n%s" % (r, bad[0], bad[1]))
         for n in names:
-            for where in (eosnumbers(n, base[n]) if args.scale else numbers(base[n])):
+            for where in (eosnumbers(n, base[n]) if args.scale else integers(base[n]) if args.step else
+                          numbers(base[n])):
                 for v in values:
                     if not again or (r, n, where[0], where[1], v) in again:
                         jobs.append((r, n, where, v))
@@ -246,7 +260,9 @@ def sweep(args, program):
             files = {m: original(m) for m in names}
             word = files[n].split(b"\n")[where[0]][where[2]:where[3]].decode("latin-1")
             scaled = v.startswith("x")
-            files[n] = replaced(files[n], where, "%.12g" % (float(word) * float(v[1:])) if scaled else v)
+            new = ("%.12g" % (float(word) * float(v[1:])) if scaled else
+                   str(int(word) + int(v[1:])) if v.startswith("s") else v)
+            files[n] = replaced(files[n], where, new)
             outcome = run(program, prefstext, files, stdin, args.timeout)
             bad = verdict(*outcome)
             if not bad and scaled:
