@@ -78,8 +78,6 @@ numerics::PhaseFlags allphases()
     return all;
 }
 
-int chosenrank() { return phasesrank(allphases(), thermodata::comps.ncomp); }
-
 void printconstraints()
 {
     const thermodata::Components& cs = thermodata::comps;
@@ -338,7 +336,10 @@ void listassemblage(const numerics::PhaseFlags& subset, const Verdict& v, int ra
 
 }  // namespace
 
-int calcvariance() { return chosenrank() + 2 - (ph.npure + ph.nss) - runio::scripttabs.nsetmu; }
+int calcvariance()
+{
+    return phasesrank(allphases(), thermodata::comps.ncomp) + 2 - (ph.npure + ph.nss) - runio::scripttabs.nsetmu;
+}
 
 int phasevariance(const numerics::PhaseFlags& phases)
 {
@@ -349,9 +350,9 @@ int phasevariance(const numerics::PhaseFlags& phases)
 
 void phaselist(numerics::PhaseFlags& inuse, int& nphases, int& rank)
 {
-    for (int k = 1; k <= ph.nph; ++k) inuse[k] = 1;
+    inuse = allphases();
     nphases = ph.nph;
-    rank = chosenrank();
+    rank = phasesrank(inuse, thermodata::comps.ncomp);
 }
 
 void calcrankp(const numerics::PhaseFlags& subset, int& rank, bool& ok)
